@@ -1,0 +1,63 @@
+// CPattern: the program's small regular-expression engine. A pattern compiles
+// to a linear program of nodes, searched by a backtracking interpreter.
+#pragma once
+
+#include <cstdint>
+
+enum EPatternOp : unsigned char {
+    OP_END = 0,
+    OP_LINE_START = 1,
+    OP_LINE_END = 2,
+    OP_ANY = 3,
+    OP_ANY_OF = 4,
+    OP_NONE_OF = 5,
+    OP_ALT = 6,
+    OP_JUMP_BACK = 7,
+    OP_LITERAL = 8,
+    OP_EMPTY = 9,
+    OP_STAR = 10,
+    OP_PLUS = 11,
+    OP_GROUP_OPEN = 20,  // plus the group number 1..9
+    OP_GROUP_CLOSE = 30, // plus the group number 1..9
+};
+
+class CPattern {
+public:
+    CPattern() = default;
+    CPattern(const CPattern&) = delete;
+    CPattern& operator=(const CPattern&) = delete;
+    ~CPattern();
+
+    // This object on success, null on failure.
+    CPattern* Compile(const char* pattern);
+    // Offset of the first match in subject, or -1.
+    int32_t Find(const char* subject);
+    int32_t GetMatchLength() const;
+
+    // Read-only views for tests: the compiled program and the search hints.
+    const unsigned char* GetProgram() const { return m_pProgram; }
+    int32_t GetProgramSize() const { return m_nProgramSize; }
+    unsigned char GetFirstByte() const { return m_cFirstByte; }
+    bool IsAnchored() const { return m_bAnchored; }
+    const unsigned char* GetRequiredLiteral() const { return m_pRequiredLiteral; }
+    int32_t GetRequiredLiteralLength() const { return m_nRequiredLiteralLength; }
+
+private:
+    // Implementation details are free; the fields below are the engine's state.
+    bool m_bEmitting = false;
+    bool m_bCompiled = false;
+    const char* m_apMatchStart[10] = {};
+    const char* m_apMatchEnd[10] = {};
+    unsigned char m_cFirstByte = 0;
+    bool m_bAnchored = false;
+    const unsigned char* m_pRequiredLiteral = nullptr;
+    int32_t m_nRequiredLiteralLength = 0;
+    unsigned char* m_pProgram = nullptr;
+    const char* m_pParse = nullptr;
+    int32_t m_nNextGroup = 1;
+    unsigned char* m_pEmit = nullptr;
+    unsigned char m_sizingNode[3] = {OP_EMPTY, 0, 0};
+    int32_t m_nProgramSize = 0;
+    const char* m_pInput = nullptr;
+    const char* m_pSubjectStart = nullptr;
+};

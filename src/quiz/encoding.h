@@ -1,0 +1,11 @@
+// Quiz files may be Windows-1252 or UTF-8. The core works on bytes; texts are
+// turned into UTF-8 only where they leave the program (window, JSON, terminal).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// True when the bytes form valid UTF-8 (plain ASCII included).
+bool IsValidUtf8(std::string_view bytes);
+// Valid UTF-8 passes through unchanged; any other text is read as Windows-1252.
+std::string ToUtf8(std::string_view bytes);

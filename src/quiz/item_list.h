@@ -1,0 +1,115 @@
+// CItemList: an owning list of item pointers that grows by a fixed step.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "quiz/text_buffer.h"
+
+// ASCII-only case-insensitive equality of two C texts; other bytes compare as they are.
+bool EqualNoCase(const char* a, const char* b);
+
+template <typename T> class CItemList {
+public:
+    CItemList() = default;
+    CItemList(const CItemList&) = delete;
+    CItemList& operator=(const CItemList&) = delete;
+    virtual ~CItemList() {
+        if (m_bOwnsItems) {
+            for (T** p = m_ppItems; p != m_ppEnd; ++p)
+                delete *p;
+        }
+        delete[] m_ppItems;
+    }
+
+    // Allocates growBy more slots, keeping the items and nulling the new slots.
+    virtual void Grow() {
+        T** fresh = new T*[static_cast<size_t>(m_nCapacity) + m_nGrowBy];
+        for (int32_t i = 0; i < m_nCapacity; ++i)
+            fresh[i] = m_ppItems[i];
+        for (int32_t i = 0; i < m_nGrowBy; ++i)
+            fresh[m_nCapacity + i] = nullptr;
+        delete[] m_ppItems;
+        m_ppItems = fresh;
+        m_nCapacity += m_nGrowBy;
+        m_ppEnd = m_ppItems + m_nCount;
+    }
+
+    void Add(T* item) {
+        if (m_nCount >= m_nCapacity)
+            Grow();
+        m_ppItems[m_nCount++] = item;
+        m_ppEnd = m_ppItems + m_nCount;
+    }
+
+    // Puts an item at slot index, moving the later items up by one.
+    void InsertAt(int32_t index, T* item) {
+        if (m_nCount >= m_nCapacity)
+            Grow();
+        for (int32_t i = m_nCount; i > index; --i)
+            m_ppItems[i] = m_ppItems[i - 1];
+        m_ppItems[index] = item;
+        ++m_nCount;
+        m_ppEnd = m_ppItems + m_nCount;
+    }
+
+    void RemoveRange(int32_t first, int32_t last) {
+        if (first < 0 || last >= m_nCount || first > last)
+            return;
+        for (int32_t i = first; i <= last; ++i) {
+            if (m_bOwnsItems)
+                delete m_ppItems[i];
+            m_ppItems[i] = nullptr;
+        }
+        const int32_t removed = last - first + 1;
+        for (int32_t i = last + 1; i < m_nCount; ++i) {
+            m_ppItems[i - removed] = m_ppItems[i];
+            m_ppItems[i] = nullptr;
+        }
+        m_nCount -= removed;
+        m_ppEnd = m_ppItems + m_nCount;
+    }
+
+    void RemoveAll() {
+        if (m_nCount > 0)
+            RemoveRange(0, m_nCount - 1);
+    }
+
+    // Text lists only: the slot of the first item equal to text ignoring case, or -1.
+    int32_t FindNoCase(const char* text) const
+        requires std::is_same_v<T, CTextBuffer>
+    {
+        for (int32_t i = 0; i < m_nCount; ++i) {
+            if (m_ppItems[i] && EqualNoCase(m_ppItems[i]->GetText(), text ? text : ""))
+                return i;
+        }
+        return -1;
+    }
+
+    void RemoveNoCase(const char* text)
+        requires std::is_same_v<T, CTextBuffer>
+    {
+        const int32_t i = FindNoCase(text);
+        if (i >= 0)
+            RemoveRange(i, i);
+    }
+
+    int32_t GetCount() const { return m_nCount; }
+    int32_t GetCapacity() const { return m_nCapacity; }
+    int32_t GetGrowBy() const { return m_nGrowBy; }
+    bool OwnsItems() const { return m_bOwnsItems; }
+    T* GetAt(int32_t index) const { return m_ppItems[index]; }
+    T* const* begin() const { return m_ppItems; }
+    T* const* end() const { return m_ppEnd; }
+
+protected:
+    int32_t m_nCount = 0;
+    int32_t m_nCapacity = 0;
+    T** m_ppItems = nullptr;
+    T** m_ppEnd = nullptr;
+    bool m_bOwnsItems = true;
+    int32_t m_nGrowBy = 20;
+};
+
+using CTextList = CItemList<CTextBuffer>;

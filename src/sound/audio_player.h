@@ -1,0 +1,14 @@
+// The small audio-player interface the sound banks play through.
+#pragma once
+
+#include <cstdint>
+
+class CAudioPlayer {
+public:
+    virtual ~CAudioPlayer() = default;
+    // Starts playing a whole RIFF WAVE image and returns at once; a cue still
+    // playing is cut off. The data must stay valid until Stop or the next Play.
+    virtual void Play(const unsigned char* data, uint32_t length) = 0;
+    // Silences the player; after it returns no data of an earlier Play is read.
+    virtual void Stop() = 0;
+};

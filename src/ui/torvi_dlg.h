@@ -1,0 +1,83 @@
+// CTorviDlg: the quiz window's behaviour, written once against CWindowServices.
+// A front end creates its window, hands it to CTorviDlg as the services, calls
+// OnInitDialog once the window exists, and forwards every user event to the
+// matching handler. The front end holds no quiz state and makes no quiz decision.
+#pragma once
+
+#include <string>
+
+#include "quiz/question_set.h"
+#include "sound/sound_bank.h"
+#include "ui/window_services.h"
+
+class CAudioPlayer;
+class CTorviDlgAutoProxy;
+
+enum class QuizState { NoQuiz, ChoosingQuestion, Asking, Judging, ShowingCorrection, Finished };
+
+class CTorviDlg {
+public:
+    static constexpr unsigned kIdmAboutBox = 0x0010;
+
+    // programDirectory ends with "/"; it holds Welcome.htm, the cues' fallback copies,
+    // Torvi.chm and Editor.exe. The player may be null (silent).
+    CTorviDlg(CWindowServices& window, CAudioPlayer* player,
+              const std::string& programDirectory);
+    ~CTorviDlg();
+    CTorviDlg(const CTorviDlg&) = delete;
+    CTorviDlg& operator=(const CTorviDlg&) = delete;
+
+    // Window events.
+    bool OnInitDialog();
+    void OnPaint(bool minimised = false);
+    void OnClose();
+    void OnOK();
+    void OnCancel();
+    void OnSysCommand(unsigned id, long parameter);
+    void OnIgnoreKey() {}
+
+    // Quiz flow.
+    void OnFileOpen();
+    void OnEnter();
+    void OnQuit();
+    void OnRestart();
+    void OnRepeatQuestion();
+    void OnExplanation();
+
+    // Options, accent key, help.
+    void OnOrderInOrder();
+    void OnOrderJumbledUp();
+    void OnOptionsSound();
+    void OnAccent();
+    void OnFileNew();
+    void OnHelpContents();
+    void OnHelpWebSite();
+    void OnHelpAbout();
+
+    // Read-only views for front ends and tests.
+    QuizState GetState() const { return m_state; }
+    bool IsSoundOn() const { return m_bSound; }
+    bool IsBusy() const { return m_bBusy; }
+    CQuestionSet& GetQuestionSet() { return m_questionSet; }
+    const std::string& GetPageDirectory() const { return m_strPageDirectory; }
+
+    CTorviDlgAutoProxy* m_pAutoProxy = nullptr;
+
+private:
+    // The implementation may add members and private steps freely.
+    CWindowServices& m_window;
+    std::string m_strProgramDirectory;
+    std::string m_strPageDirectory;
+    std::string m_strFeedback;
+    std::string m_strComment;
+    CQuestionSet m_questionSet;
+    const char* m_pszQuestion = nullptr;
+    CSoundBank m_soundsRight;
+    CSoundBank m_soundsWrong;
+    CSoundBank m_soundsStart;
+    bool m_bSound = true;
+    bool m_bRepeating = false;
+    bool m_bBusy = false;
+    QuizState m_state = QuizState::NoQuiz;
+    CAudioPlayer* m_pPlayer = nullptr;
+};
