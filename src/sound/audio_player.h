@@ -11,4 +11,7 @@ public:
     virtual void Play(const unsigned char* data, uint32_t length) = 0;
     // Silences the player; after it returns no data of an earlier Play is read.
     virtual void Stop() = 0;
+    // Returns once the cue started last has finished; players that cannot tell
+    // return at once.
+    virtual void WaitUntilDone() {}
 };

@@ -1,0 +1,221 @@
+#include "sound/sound_bank.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <new>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "sound/audio_player.h"
+
+namespace {
+
+unsigned char FoldLetter(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// Opens path for reading only when it is a regular file. O_NONBLOCK keeps a named
+// pipe that happens to carry a cue's name from stalling the start of the program.
+int OpenRegularFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info = {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Quiz folders often come from systems whose file names ignore letter case, so a
+// cue asked for as RightAnswer1.wav may sit on disk as rightanswer1.WAV. Looks in
+// the folder of path for entries whose last component matches ignoring ASCII case,
+// trying them in byte order so that the choice does not depend on the directory's
+// listing order.
+int OpenRegularFileNoCase(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : path.substr(0, slash);
+    const std::string prefix =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty())
+        return -1;
+
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return -1;
+    std::vector<std::string> matches;
+    while (const dirent* entry = readdir(dir)) {
+        if (CSoundBank::CompareNames(entry->d_name, base.c_str()) == 0 && base != entry->d_name)
+            matches.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+
+    std::sort(matches.begin(), matches.end());
+    for (const std::string& match : matches) {
+        const int fd = OpenRegularFile(prefix + match);
+        if (fd >= 0)
+            return fd;
+    }
+    return -1;
+}
+
+int OpenCueFile(const std::string& path) {
+    const int fd = OpenRegularFile(path);
+    return fd >= 0 ? fd : OpenRegularFileNoCase(path);
+}
+
+// Reads the whole of an open regular file into a buffer of exactly its size.
+void ReadOpenFile(int fd, unsigned char*& data, uint32_t& length) {
+    struct stat info = {};
+    if (fstat(fd, &info) != 0 || info.st_size <= 0 ||
+        static_cast<uint64_t>(info.st_size) > UINT32_MAX)
+        return;
+    const size_t size = static_cast<size_t>(info.st_size);
+    unsigned char* buffer = new (std::nothrow) unsigned char[size];
+    if (!buffer)
+        return;
+
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t got = read(fd, buffer + done, size - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            delete[] buffer;
+            return;
+        }
+        if (got == 0)
+            break; // the file shrank while it was read; keep what is there
+        done += static_cast<size_t>(got);
+    }
+    if (done == 0) {
+        delete[] buffer;
+        return;
+    }
+    data = buffer;
+    length = static_cast<uint32_t>(done);
+}
+
+} // namespace
+
+CSoundCue::~CSoundCue() {
+    delete[] directory;
+    delete[] data;
+}
+
+int CSoundBank::CompareNames(const char* a, const char* b) {
+    const auto* p = reinterpret_cast<const unsigned char*>(a ? a : "");
+    const auto* q = reinterpret_cast<const unsigned char*>(b ? b : "");
+    for (;; ++p, ++q) {
+        const unsigned char x = FoldLetter(*p);
+        const unsigned char y = FoldLetter(*q);
+        if (x != y)
+            return x < y ? -1 : 1;
+        if (x == 0)
+            return 0;
+    }
+}
+
+int32_t CSoundBank::LowerBound(const char* name) const {
+    int32_t low = 0;
+    int32_t high = m_nCount;
+    while (low < high) {
+        const int32_t middle = low + (high - low) / 2;
+        if (CompareNames(m_ppItems[middle]->name, name) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+CSoundCue* CSoundBank::FindCue(const char* name) const {
+    if (!name)
+        return nullptr;
+    const int32_t index = LowerBound(name);
+    if (index < m_nCount && CompareNames(m_ppItems[index]->name, name) == 0)
+        return m_ppItems[index];
+    return nullptr;
+}
+
+bool CSoundBank::AddCue(const char* name, const char* directory) {
+    if (!name || !*name || std::strlen(name) > static_cast<size_t>(CSoundCue::kMaxNameLength))
+        return false;
+    if (FindCue(name))
+        return true;
+
+    CSoundCue* cue = new CSoundCue;
+    std::strcpy(cue->name, name);
+    if (directory) {
+        cue->directory = new char[std::strlen(directory) + 1];
+        std::strcpy(cue->directory, directory);
+    }
+    ReadWholeFile(cue->name, cue->directory, cue->data, cue->length);
+    if (!IsWave(*cue)) {
+        delete cue;
+        return false;
+    }
+    InsertAt(LowerBound(cue->name), cue);
+    return true;
+}
+
+void CSoundBank::ReadWholeFile(const char* name, const char* directory, unsigned char*& data,
+                               uint32_t& length) {
+    data = nullptr;
+    length = 0;
+    if (!name || !*name)
+        return;
+
+    // A plain name is looked for in the current directory before the fallback.
+    int fd = OpenCueFile(name);
+    if (fd < 0 && directory && *directory) {
+        std::string path = directory;
+        if (path.back() != '/')
+            path += '/';
+        path += name;
+        fd = OpenCueFile(path);
+    }
+    if (fd < 0)
+        return;
+    ReadOpenFile(fd, data, length);
+    close(fd);
+}
+
+bool CSoundBank::IsWave(const CSoundCue& cue) {
+    return cue.data && cue.length >= 4 && std::memcmp(cue.data, "RIFF", 4) == 0;
+}
+
+void CSoundBank::PlayCue(const char* name, bool async) {
+    const CSoundCue* cue = FindCue(name);
+    if (!cue || !IsWave(*cue) || !m_pPlayer)
+        return;
+    m_pPlayer->Play(cue->data, cue->length);
+    if (!async)
+        m_pPlayer->WaitUntilDone();
+}
+
+void CSoundBank::DiscoverSeries(const char* format, const char* directory) {
+    if (!format)
+        return;
+    // The number moves on after every success, so a name that was in the bank
+    // before discovery (AddCue succeeds without adding) cannot hold the loop still.
+    for (int32_t n = m_nCount + 1; n > 0 && n < INT32_MAX; ++n) {
+        char name[CSoundCue::kMaxNameLength + 1];
+        const int written = std::snprintf(name, sizeof name, format, n);
+        if (written < 0 || written >= static_cast<int>(sizeof name))
+            return;
+        if (!AddCue(name, directory))
+            return;
+    }
+}
