@@ -18,11 +18,14 @@ enum class QuizState { NoQuiz, ChoosingQuestion, Asking, Judging, ShowingCorrect
 class CTorviDlg {
 public:
     static constexpr unsigned kIdmAboutBox = 0x0010;
+    // The product web page that Help > Web Site... opens.
+    static constexpr const char* kWebSiteAddress = "https://torvi.example.org/";
+    // At most this many bytes of an answer box are read (cut at a character boundary).
+    static constexpr int kMaxAnswerBytes = 4095;
 
     // programDirectory ends with "/"; it holds Welcome.htm, the cues' fallback copies,
     // Torvi.chm and Editor.exe. The player may be null (silent).
-    CTorviDlg(CWindowServices& window, CAudioPlayer* player,
-              const std::string& programDirectory);
+    CTorviDlg(CWindowServices& window, CAudioPlayer* player, const std::string& programDirectory);
     ~CTorviDlg();
     CTorviDlg(const CTorviDlg&) = delete;
     CTorviDlg& operator=(const CTorviDlg&) = delete;
@@ -64,7 +67,25 @@ public:
     CTorviDlgAutoProxy* m_pAutoProxy = nullptr;
 
 private:
-    // The implementation may add members and private steps freely.
+    // The quiz flow: a transition sets the state and runs its entry action.
+    void EnterState(QuizState state);
+    bool FetchNextQuestion();
+    void AskQuestion();
+    bool JudgeAnswers();
+    void ShowRightAnswer();
+    void ShowWrongAnswer();
+    void ShowScore();
+    void GoToNoQuiz();
+
+    void ShowPage(const char* text, const char* fileName);
+    void PlayRandomCue(CSoundBank& bank, const char* format);
+    void EnableButtons(bool explanation, bool quit, bool restart, bool repeat);
+    void EnableAnswerBoxes(bool enable);
+    void ShowFeedback(const std::string& feedback, const std::string& comment);
+    std::string ReadAnswerBox(int box);
+    // A text of the quiz (bytes in the quiz file's encoding) as UTF-8 for the window.
+    std::string ToWindowText(const char* quizText) const;
+
     CWindowServices& m_window;
     std::string m_strProgramDirectory;
     std::string m_strPageDirectory;
@@ -80,4 +101,9 @@ private:
     bool m_bBusy = false;
     QuizState m_state = QuizState::NoQuiz;
     CAudioPlayer* m_pPlayer = nullptr;
+    // Set until the welcome page has been requested by the first paint; one
+    // dialog lives for the whole run, so this is once per run.
+    bool m_bFirstPaint = true;
+    // Set when the help file could not be opened; later requests do not retry.
+    bool m_bHelpFailed = false;
 };

@@ -1,0 +1,18 @@
+// Question and explanation pages: a plain text is wrapped in a small HTML page
+// sized to the window; a text that already is an HTML page is kept as it is.
+#pragma once
+
+#include <string>
+
+#include "quiz/text_buffer.h"
+
+// The page for text. A text holding "<html>" anywhere (any case) is the page
+// unchanged; any other text has each line end turned into "<br>\n" and goes
+// into the layer of the page template, width pixels wide. The template
+// declares charset=utf-8 when utf8 is set (a quiz written in UTF-8), else
+// iso-8859-1. Pages of any length are composed whole.
+CTextBuffer ComposePage(const char* text, int width, bool utf8 = false);
+
+// Composes the page and writes it to path, replacing an older file. True when
+// the whole page was written; a failure is not reported any further.
+bool WritePageFile(const char* text, const std::string& path, int width, bool utf8 = false);

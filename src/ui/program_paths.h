@@ -1,0 +1,30 @@
+// Where the program's own files are: the folder that holds the program file,
+// and the folder its generated pages are written into.
+#pragma once
+
+#include <string>
+
+// The folder of the running program file, ending with "/". When the program
+// file cannot be found the current folder is used instead.
+std::string GetProgramDirectory();
+
+// A file name placed in a folder that ends with "/" (one is put in between
+// when the folder lacks it).
+std::string ProgramFilePath(const std::string& directory, const char* fileName);
+
+// True when path names an existing folder this process may create files in.
+bool IsWritableDirectory(const std::string& path);
+
+// Creates the folder and any missing parents; true when it exists afterwards.
+bool MakeDirectories(const std::string& path);
+
+// The folder the question and explanation pages are written into, ending with
+// "/": the program's folder when it is writable (a portable program folder);
+// otherwise "torvi" in the user's cache folder (xdgCacheHome when it is an
+// absolute path, else home + "/.cache"), created when missing; as a last
+// resort a private folder under the system's temporary folder, so pages are
+// never silently lost. The two texts may be null (unset variables).
+std::string ChoosePageDirectory(const std::string& programDirectory, const char* xdgCacheHome,
+                                const char* home);
+// The same choice made from the process environment ($XDG_CACHE_HOME, $HOME).
+std::string ChoosePageDirectory(const std::string& programDirectory);
