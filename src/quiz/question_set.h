@@ -2,11 +2,62 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "judge/answer_judge.h"
 #include "quiz/item_list.h"
 #include "quiz/question.h"
 #include "quiz/text_buffer.h"
+
+// Why a quiz file did not load.
+enum class ELoadFailure {
+    None,
+    CannotOpen,    // the file could not be opened or read
+    NoAnswerBlock, // the text ends right after a question block
+    HtmlInAnswer,  // an answer block holds "<html>"
+    HtmlInComment, // a ";" comment block holds "<html>"
+};
+
+struct CLoadError {
+    ELoadFailure failure = ELoadFailure::None;
+    // The line (from 1) where the offending block starts; 0 when there is none.
+    int32_t line = 0;
+    // That block's first line as the file has it (bytes, not converted), cut short
+    // when it is very long.
+    std::string firstLine;
+
+    // A short English phrase for the failure, e.g. "the answer block contains <html>".
+    const char* GetReason() const;
+    // Reason, line and first line in one text: the words an author needs to find it.
+    std::string Describe() const;
+};
+
+// Where things stand in the file, for the quiz author's tools. Filled by the Load
+// overload that takes a report; loading itself is the same with or without one.
+struct CLoadReport {
+    struct COptionLine {
+        int32_t line = 0;
+        std::string rest; // everything after "option:" up to the line end
+    };
+    struct CQuestionLines {
+        int32_t textLine = 0;
+        std::vector<int32_t> answerLines; // one per expected answer
+    };
+
+    CLoadError error;
+    // The option header's lines, in file order.
+    std::vector<COptionLine> options;
+    // Lines that begin with "option:" but were read as question or answer text
+    // because they come after the header.
+    std::vector<int32_t> strayOptionLines;
+    // When the file's first line is blank and the first line with text begins with
+    // "option:", that line's number (its header is then not read); 0 otherwise. The
+    // run of option lines it begins is not repeated in strayOptionLines.
+    int32_t hiddenHeaderLine = 0;
+    // One entry per question of a successful load (empty after a failure).
+    std::vector<CQuestionLines> questions;
+};
 
 class CQuestionSet {
 public:
@@ -17,6 +68,11 @@ public:
     CQuestionSet& operator=(const CQuestionSet&) = delete;
 
     bool Load(const char* path);
+    // The same load, also telling where each part of the file stands (report may
+    // be null).
+    bool Load(const char* path, CLoadReport* report);
+    // Why the last Load failed (failure None after a load that succeeded).
+    const CLoadError& GetLastLoadError() const { return m_lastError; }
     static bool ReadBlock(const CTextBuffer& fileText, int32_t& position, CTextBuffer& out,
                           bool stopAtMarks);
     void Reset();
@@ -31,6 +87,10 @@ public:
     const char* GetComment();
     const char* GetExplanation();
 
+    // The window has ten answer boxes, so at most this many answers of a question
+    // are ever judged.
+    static constexpr int32_t kMaxJudgedAnswers = 10;
+
     // True when the last file that loaded held valid UTF-8 (so its pages and texts
     // are UTF-8); false for Windows-1252 text.
     bool IsUtf8() const { return m_bUtf8; }
@@ -40,7 +100,7 @@ public:
     const CItemList<CQuestion>& GetQuestions() const { return questions; }
     int32_t GetCurrentIndex() const { return current; }
 
-    CItemList<CQuestion> questions;
+    CQuestionList questions;
     int32_t jumbled = 0;
     int32_t current = 0;
     int32_t nextInOrder = 0;
@@ -52,4 +112,8 @@ public:
 
 private:
     bool m_bUtf8 = true;
+    CLoadError m_lastError;
+    // Stands in for the current question while there is none, so that a caller
+    // that asks too early reads empty texts instead of freed memory.
+    CQuestion m_emptyQuestion;
 };
