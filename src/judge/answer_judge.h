@@ -1,6 +1,8 @@
 // CAnswerJudge: decides whether a typed text matches an expected answer by its words.
 #pragma once
 
+#include <cstdint>
+
 #include "quiz/item_list.h"
 #include "quiz/text_buffer.h"
 
@@ -8,11 +10,31 @@ class CAnswerJudge {
 public:
     static constexpr double kDefaultThreshold = 0.65;
 
-    // Reads the ignore list from the named file (no file: an empty list).
+    // Reads the ignore list from the named file (no file, or a null name: an empty list).
     explicit CAnswerJudge(const char* ignoreFile);
 
+    // Appends one entry per non-blank line of the file to the ignore list, lines
+    // untrimmed. False, with the list unchanged, when the file cannot be read.
+    bool LoadIgnoreWords(const char* ignoreFile);
+
+    // Appends the words of the text to the list, in order of appearance.
     void SplitWords(const CTextBuffer& text, CTextList& words) const;
-    void RemoveIgnoredWords(CTextList& words) const;
+    // The same words, found the slow way: one compiled pattern search per word
+    // boundary. Kept as the reference the fast splitter is checked against; the two
+    // agree on every text without NUL bytes (the pattern searches stop at a NUL).
+    static void SplitWordsByPattern(const CTextBuffer& text, CTextList& words);
+
+    // Each ignore entry, in list order, removes the first word equal to it (ASCII
+    // case folded). Removed words are appended to removed when one is given.
+    void RemoveIgnoredWords(CTextList& words, CTextList* removed = nullptr) const;
+
+    // How many expected words (each occurrence counted) equal some typed word.
+    static int32_t CountFoundWords(const CTextList& expectedWords, const CTextList& typedWords);
+    // Found words over expected words; NaN when no expected word is left, which no
+    // threshold accepts.
+    static double ComputeShare(int32_t found, int32_t expectedCount);
+    bool AcceptsShare(double share) const { return share >= threshold; }
+
     bool IsCorrect(const char* typed, const char* expected) const;
 
     CTextList ignoreWords;
