@@ -157,10 +157,14 @@ void CAnswerJudge::RemoveIgnoredWords(CTextList& words, CTextList* removed) cons
     }
 }
 
+bool CAnswerJudge::IsWordAmong(const CTextBuffer& word, const CTextList& words) {
+    return FindWordNoCase(words, word.GetText(), word.GetLength()) >= 0;
+}
+
 int32_t CAnswerJudge::CountFoundWords(const CTextList& expectedWords, const CTextList& typedWords) {
     int32_t found = 0;
     for (const CTextBuffer* word : expectedWords) {
-        if (word && FindWordNoCase(typedWords, word->GetText(), word->GetLength()) >= 0)
+        if (word && IsWordAmong(*word, typedWords))
             ++found;
     }
     return found;

@@ -28,6 +28,8 @@ public:
     // case folded). Removed words are appended to removed when one is given.
     void RemoveIgnoredWords(CTextList& words, CTextList* removed = nullptr) const;
 
+    // True when some word of the list equals the word, ignoring ASCII case.
+    static bool IsWordAmong(const CTextBuffer& word, const CTextList& words);
     // How many expected words (each occurrence counted) equal some typed word.
     static int32_t CountFoundWords(const CTextList& expectedWords, const CTextList& typedWords);
     // Found words over expected words; NaN when no expected word is left, which no

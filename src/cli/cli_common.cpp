@@ -1,0 +1,145 @@
+#include "cli/cli_common.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "quiz/encoding.h"
+
+namespace {
+constexpr const char* kProgramName = "torvi-cli";
+constexpr const char* kDefaultIgnoreFile = "IgnoreW.TXT";
+
+int PrintHelp(const CLI::App& app, const CLI::Error& error, std::ostream& out, std::ostream& err) {
+    app.exit(error, out, err);
+    return kExitSuccess;
+}
+} // namespace
+
+int ReportUsageError(std::ostream& err, std::string_view message) {
+    // One line, whatever the message holds: line ends inside it become blanks.
+    std::string line(message);
+    for (char& c : line) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    err << kProgramName << ": " << line << '\n';
+    return kExitUsage;
+}
+
+int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommandFactory> commands,
+                   std::ostream& out, std::ostream& err) {
+    const char* const fallback[] = {kProgramName};
+    if (argc < 1 || !argv) {
+        argc = 1;
+        argv = fallback;
+    }
+    try {
+        CLI::App app{"Torvi's tool for quiz authors.", kProgramName};
+        app.require_subcommand(1);
+        app.footer("Run 'torvi-cli COMMAND --help' for the options of one command.");
+
+        std::vector<std::pair<CLI::App*, std::unique_ptr<CCliCommand>>> made;
+        for (const CliCommandFactory factory : commands) {
+            std::unique_ptr<CCliCommand> command = factory();
+            CLI::App* sub = app.add_subcommand(command->GetName(), command->GetDescription());
+            command->Configure(*sub);
+            made.emplace_back(sub, std::move(command));
+        }
+
+        try {
+            app.parse(argc, argv);
+        } catch (const CLI::CallForHelp& e) {
+            return PrintHelp(app, e, out, err);
+        } catch (const CLI::CallForAllHelp& e) {
+            return PrintHelp(app, e, out, err);
+        } catch (const CLI::ParseError& e) {
+            if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+                return PrintHelp(app, e, out, err);
+            return ReportUsageError(err, e.what());
+        }
+
+        for (auto& [sub, command] : made) {
+            if (sub->parsed())
+                return command->Run(out, err);
+        }
+        return ReportUsageError(err, "no command given; run 'torvi-cli --help' for the list");
+    } catch (const std::exception& e) {
+        err << kProgramName << ": internal error: " << e.what() << '\n';
+    } catch (...) {
+        err << kProgramName << ": internal error\n";
+    }
+    return kExitInternal;
+}
+
+void AddIgnoreWordsOption(CLI::App& command, CIgnoreWordsOption& target) {
+    target.option = command.add_option(
+        "--ignore-words", target.path,
+        "File of ignore words, one per line; they are dropped from the expected answer "
+        "before comparing. Default: IgnoreW.TXT in the current directory when there is "
+        "one, else no ignore words.");
+    target.option->type_name("FILE");
+}
+
+bool LoadIgnoreWords(const CIgnoreWordsOption& option, CAnswerJudge& judge, std::string& message,
+                     std::string* usedFile) {
+    if (usedFile)
+        usedFile->clear();
+    if (!option.option || option.option->count() == 0) {
+        // The default file is optional: without it nothing is ignored.
+        if (judge.LoadIgnoreWords(kDefaultIgnoreFile) && usedFile)
+            *usedFile = kDefaultIgnoreFile;
+        return true;
+    }
+    const std::string& path = option.path;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        message = "cannot read the ignore-word file '" + path + "': it is a directory";
+        return false;
+    }
+    errno = 0;
+    if (judge.LoadIgnoreWords(path.c_str())) {
+        if (usedFile)
+            *usedFile = path;
+        return true;
+    }
+    const int error = errno;
+    message = "cannot read the ignore-word file '" + path + "'";
+    if (error != 0)
+        message += std::string(": ") + std::strerror(error);
+    return false;
+}
+
+bool ParseThreshold(const std::string& text, double& threshold) {
+    double value = 0.0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end != last || !std::isfinite(value) || !(value > 0.0))
+        return false;
+    threshold = value;
+    return true;
+}
+
+CJson JsonText(std::string_view bytes) {
+    return CJson(ToUtf8(bytes));
+}
+
+CJson JsonTextList(const CTextList& texts) {
+    CJson list = CJson::array();
+    for (const CTextBuffer* text : texts) {
+        if (text)
+            list.push_back(JsonText(
+                std::string_view(text->GetText(), static_cast<size_t>(text->GetLength()))));
+    }
+    return list;
+}
+
+std::string TerminalText(std::string_view bytes) {
+    return ToUtf8(bytes);
+}
