@@ -1,0 +1,161 @@
+// Question and explanation pages: the template, HTML texts kept whole, the
+// character set of the quiz, and the page files the quiz window writes.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "ui/page_composer.h"
+#include "ui_test_support.h"
+
+namespace {
+std::string TemplatePage(const std::string& body, int width, const char* charset = "iso-8859-1") {
+    return std::string("<html>\n<head>\n<title>Untitled Document</title>\n"
+                       "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") +
+           charset + "\">\n</head>\n<body>\n<div id=\"Layer1\" style=\"position:absolute; width:" +
+           std::to_string(width) + "px; height:235px; z-index:1; left: 1px;\">" + body +
+           "</div>\n</body>\n</html>";
+}
+
+std::string Composed(const char* text, int width, bool utf8 = false) {
+    const CTextBuffer page = ComposePage(text, width, utf8);
+    return std::string(page.GetText(), static_cast<size_t>(page.GetLength()));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+} // namespace
+
+TEST(ComposePageTest, OneLineGoesIntoTheLayerOfTheTemplate) {
+    EXPECT_EQ(Composed("What is the capital of France?", 420),
+              TemplatePage("What is the capital of France?", 420));
+}
+
+TEST(ComposePageTest, TemplateIs251CharactersAroundTheTextAndWidth) {
+    EXPECT_EQ(Composed("", 420).size(), 251u - 4u + 3u);
+}
+
+TEST(ComposePageTest, LineEndsBecomeLineBreaks) {
+    EXPECT_EQ(Composed("first line\nsecond line\n", 101),
+              TemplatePage("first line<br>\nsecond line<br>\n", 101));
+}
+
+TEST(ComposePageTest, EmptyTextGivesAnEmptyLayer) {
+    EXPECT_EQ(Composed("", 420), TemplatePage("", 420));
+}
+
+TEST(ComposePageTest, TextMentioningHtmlAnywhereIsThePageItself) {
+    const char* text = "A plain sentence that names the <HTML> tag\nin passing.";
+    EXPECT_EQ(Composed(text, 420), text);
+}
+
+TEST(ComposePageTest, DoctypeWithoutABareHtmlTagIsTreatedAsPlainText) {
+    const char* text = "<!DOCTYPE html><html lang=\"en\"><body>Hi</body></html>";
+    EXPECT_EQ(Composed(text, 420), TemplatePage(text, 420));
+}
+
+TEST(ComposePageTest, MarkupCharactersReachThePageUnchanged) {
+    EXPECT_EQ(Composed("x < y & <b>z</b> > 0", 420), TemplatePage("x < y & <b>z</b> > 0", 420));
+}
+
+TEST(ComposePageTest, Utf8QuizDeclaresUtf8) {
+    EXPECT_EQ(Composed("caf\xc3\xa9", 420, true), TemplatePage("caf\xc3\xa9", 420, "utf-8"));
+}
+
+TEST(ComposePageTest, LongTextIsComposedWhole) {
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    std::string body;
+    for (int i = 0; i < 300; ++i)
+        body += "line " + std::to_string(i) + "<br>\n";
+    ASSERT_GT(body.size(), 2047u);
+    EXPECT_EQ(Composed(text.c_str(), 420), TemplatePage(body, 420));
+}
+
+class PageFileTest : public CQuizWindowTest {};
+
+TEST_F(PageFileTest, WritePageFileReplacesAnOlderLongerFile) {
+    const std::string path = m_strProgramDirectory + "page.html";
+    std::ofstream(path) << std::string(5000, 'z');
+    EXPECT_TRUE(WritePageFile("short", path, 300));
+    EXPECT_EQ(ReadFile(path), TemplatePage("short", 300));
+}
+
+TEST_F(PageFileTest, WritePageFileReportsAPathItCannotWrite) {
+    EXPECT_FALSE(WritePageFile("x", m_strProgramDirectory + "no/such/folder/page.html", 300));
+}
+
+TEST_F(PageFileTest, QuestionPageIsSizedToTheFeedbackBox) {
+    m_window.feedbackBoxWidth = 441;
+    Start();
+    EXPECT_EQ(m_dlg->GetPageDirectory(), m_strProgramDirectory);
+    Open("capitals.txt");
+    EXPECT_EQ(ReadProgramFile("QuestionTemp.html"),
+              TemplatePage("What is the capital of France?", 401));
+}
+
+TEST_F(PageFileTest, NextQuestionOverwritesThePageAndTheExplanationStays) {
+    m_window.feedbackBoxWidth = 500;
+    Start();
+    Open("capitals.txt");
+    Answer({"Rome"});
+    m_dlg->OnExplanation();
+    m_dlg->OnEnter();
+    EXPECT_EQ(ReadProgramFile("QuestionTemp.html"),
+              TemplatePage("Name the primary colours of light,<br>\nin any order.", 460));
+    EXPECT_EQ(ReadProgramFile("ExplanationTemp.html"),
+              "<html><body>Paris has been the capital since the Middle Ages.</body></html>");
+}
+
+TEST_F(PageFileTest, HtmlQuestionIsWrittenAsItStands) {
+    Start();
+    Open("html_and_empty.txt");
+    EXPECT_EQ(ReadProgramFile("QuestionTemp.html"),
+              "<html><body><b>Bold</b> & <i>italic</i></body></html>");
+}
+
+TEST_F(PageFileTest, WindowsQuizKeepsItsBytesAndTheLatinCharacterSet) {
+    Start();
+    Open("latin1.txt");
+    EXPECT_EQ(ReadProgramFile("QuestionTemp.html"),
+              TemplatePage("Which drink is served in a caf\xe9?", 401));
+    Answer({"cafe"});
+    // Feedback and comment reach the window as UTF-8.
+    EXPECT_EQ(m_window.feedback,
+              "You are wrong, the correct answer is:      {Press Enter to continue}\r\n"
+              "caf\u00e9 cr\u00e8me");
+    EXPECT_EQ(m_window.comment, "Cr\u00e8me means cream.");
+    m_dlg->OnExplanation();
+    EXPECT_EQ(ReadProgramFile("ExplanationTemp.html"),
+              TemplatePage("Na\xefve caf\xe9 owners.", 401));
+}
+
+TEST_F(PageFileTest, Utf8QuizPagesDeclareUtf8) {
+    Start();
+    Open("utf8.txt");
+    EXPECT_EQ(ReadProgramFile("QuestionTemp.html"),
+              TemplatePage("Which drink is served in a caf\xc3\xa9?", 401, "utf-8"));
+    Answer({"caf\u00e9 cr\u00e8me"});
+    EXPECT_EQ(m_window.feedback, "You are Correct!!!\r\n\r\ncaf\u00e9 cr\u00e8me");
+    EXPECT_EQ(m_window.comment, "Cr\u00e8me means cream.");
+}
+
+TEST_F(PageFileTest, AccentedAnswerIsJudgedTheSameInAWindowsQuiz) {
+    Start();
+    Open("latin1.txt");
+    Answer({"caf\u00e9 cr\u00e8me"});
+    EXPECT_EQ(m_window.feedback, "You are Correct!!!\r\n\r\ncaf\u00e9 cr\u00e8me");
+}
+
+TEST_F(PageFileTest, PageThatCannotBeWrittenIsStillShown) {
+    std::filesystem::create_directory(m_strProgramDirectory + "QuestionTemp.html");
+    Start();
+    Open("capitals.txt");
+    EXPECT_EQ(m_dlg->GetState(), QuizState::Asking);
+    EXPECT_EQ(m_window.navigations.back(), m_strProgramDirectory + "QuestionTemp.html");
+}
