@@ -33,6 +33,9 @@ constexpr const char kWrongCues[] = "WrongAnswer%d.wav";
 constexpr const char kStartCues[] = "Start%d.wav";
 
 constexpr int kBoxes = CWindowServices::kAnswerBoxes;
+// The question set counts a question with more answers than boxes when the
+// last answer that has a box matches.
+static_assert(CQuestionSet::kMaxJudgedAnswers == kBoxes);
 
 // True when text begins with prefix, ASCII letters compared without case.
 bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
@@ -369,11 +372,6 @@ bool CTorviDlg::JudgeAnswers() {
         if (!matched)
             return false;
     }
-
-    // The set counts a question when its last answer matches; answers past the
-    // tenth are never judged, so such a question is counted here.
-    if (count > kBoxes && countIt)
-        ++m_questionSet.rightCount;
     return true;
 }
 
