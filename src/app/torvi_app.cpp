@@ -1,0 +1,112 @@
+#include "app/torvi_app.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QWebEngineProfile>
+
+#include "app/timing_probe.h"
+#include "sound/sdl_audio_player.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/torvi_icon.h"
+#include "ui/qt/torvi_main_window.h"
+#include "ui/torvi_dlg.h"
+
+const char* const CTorviApp::kOleFailedText =
+    "OLE initialization failed.  Make sure that the OLE libraries are the correct version.";
+
+CTorviApp::CTorviApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setWindowIcon(TorviIcon());
+}
+
+bool CTorviApp::HasDisplay() {
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+void CTorviApp::PrepareEnvironment() {
+    // The page view renders through a context shared with the widgets.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine's sandbox refuses to start for the superuser; without this the
+    // page view would stay empty when the program runs as root.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+}
+
+bool CTorviApp::StartPageEngine() {
+    // Without its helper program the engine aborts the whole process on first
+    // use, so it is looked for here first, where Qt itself will look.
+    QString helper = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
+    if (helper.isEmpty()) {
+        const QString candidates[] = {QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
+                                          QStringLiteral("/QtWebEngineProcess"),
+                                      QCoreApplication::applicationDirPath() +
+                                          QStringLiteral("/QtWebEngineProcess")};
+        for (const QString& candidate : candidates) {
+            if (QFileInfo(candidate).isExecutable()) {
+                helper = candidate;
+                break;
+            }
+        }
+    }
+    if (helper.isEmpty() || !QFileInfo(helper).isExecutable()) {
+        return false;
+    }
+    QString resources = qEnvironmentVariable("QTWEBENGINE_RESOURCES_PATH");
+    if (resources.isEmpty()) {
+        resources = QLibraryInfo::path(QLibraryInfo::DataPath) + QStringLiteral("/resources");
+    }
+    if (!QFileInfo::exists(resources + QStringLiteral("/qtwebengine_resources.pak"))) {
+        return false;
+    }
+    return QWebEngineProfile::defaultProfile() != nullptr;
+}
+
+QString CTorviApp::FindProgramDirectory() {
+    const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/");
+    if (QFileInfo::exists(own + QStringLiteral("Welcome.htm"))) {
+        return own;
+    }
+    // An installed program keeps its support files in the shared data folder.
+    const QString shared[] = {own + QStringLiteral(TORVI_RELATIVE_SHARE_DIR),
+                              QStringLiteral(TORVI_INSTALL_SHARE_DIR)};
+    for (const QString& folder : shared) {
+        const QString clean = QDir::cleanPath(folder) + QStringLiteral("/");
+        if (QFileInfo::exists(clean + QStringLiteral("Welcome.htm"))) {
+            return clean;
+        }
+    }
+    return own;
+}
+
+bool CTorviApp::InitInstance() {
+    if (!StartPageEngine()) {
+        QMessageBox box(QMessageBox::Warning, applicationName(), QString::fromUtf8(kOleFailedText),
+                        QMessageBox::Ok);
+        box.exec();
+        m_nExitCode = 1;
+        return false;
+    }
+
+    // Declared in the order they must be built; they go in the reverse order, so
+    // the player is silenced before the sound banks free the cues it may be reading.
+    CSdlAudioPlayer player;
+    CTorviMainWindow window(&player);
+    {
+        CTorviDlg dialog(window, &player, Utf8FromQString(FindProgramDirectory()));
+        window.Attach(&dialog);
+        // This platform offers no automation clients, so no CTorviDlgAutoProxy is
+        // ever made and closing the window always ends the program.
+        CTimingProbe probe(window);
+        dialog.OnInitDialog();
+        window.RunModal();
+        player.Stop();
+        window.Attach(nullptr);
+    }
+    m_nExitCode = 0;
+    return false;
+}

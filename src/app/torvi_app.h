@@ -1,0 +1,38 @@
+// CTorviApp: the application object. It starts the page view's engine, runs the
+// main dialog modally and lets the program end when the dialog closes.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+class CTorviApp : public QApplication {
+    Q_OBJECT
+
+public:
+    // Qt reads its own platform options from the command line; the program
+    // looks at nothing else there.
+    CTorviApp(int& argc, char** argv);
+
+    // Runs the whole program. Always false: there is no loop of the application's
+    // own after the dialog's.
+    bool InitInstance();
+    // 0 after a normal run; 1 when the page view's engine could not be started.
+    int GetExitCode() const { return m_nExitCode; }
+
+    // Whether a window can be shown at all: a display, or a platform chosen by
+    // hand (QT_QPA_PLATFORM, for example offscreen).
+    static bool HasDisplay();
+    // Settings the page view's engine needs before the application object exists.
+    static void PrepareEnvironment();
+    // Checks that the page view's engine can start: its helper program and its
+    // resources are in place and its profile can be made.
+    static bool StartPageEngine();
+    // The folder with Welcome.htm and the other support files, ending with "/":
+    // the program's own folder, or the shared data folder of an installed program.
+    static QString FindProgramDirectory();
+
+    static const char* const kOleFailedText;
+
+private:
+    int m_nExitCode = 0;
+};

@@ -1,0 +1,531 @@
+#include "ui/qt/torvi_main_window.h"
+
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "sound/audio_player.h"
+#include "ui/qt/about_dlg.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/torvi_icon.h"
+#include "ui/qt/web_browser2.h"
+#include "ui/torvi_dlg.h"
+
+namespace {
+
+// The dialog template's size and its answer boxes' rows, in dialog units. The
+// boxes are listed from top to bottom, which is also their template order.
+constexpr int kClientWidth = 323;
+constexpr int kClientHeight = 361;
+constexpr std::array<int, CWindowServices::kAnswerBoxes> kAnswerRows = {116, 129, 142, 156, 169,
+                                                                        182, 195, 208, 221, 234};
+
+} // namespace
+
+CTorviMainWindow::CTorviMainWindow(CAudioPlayer* player, QWidget* parent)
+    : QDialog(parent), m_pPlayer(player),
+      m_fontDialog(CDialogUnits::MakeFont(QStringLiteral("Courier New"), 8, QFont::TypeWriter)),
+      m_units(m_fontDialog) {
+    setObjectName(QStringLiteral("torviMainWindow"));
+    setWindowTitle(QStringLiteral("Halvan Torvi"));
+    // Caption, system menu and minimise box; a window of its own on the task bar.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(TorviIcon());
+    setSizeGripEnabled(false);
+
+    CreateMenus();
+    CreateControls();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_pMenuBar);
+    layout->addWidget(m_pClient);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    qApp->installEventFilter(this);
+}
+
+CTorviMainWindow::~CTorviMainWindow() {
+    qApp->removeEventFilter(this);
+    m_pDialog = nullptr;
+}
+
+void CTorviMainWindow::CreateControls() {
+    m_pClient = new QWidget(this);
+    m_pClient->setObjectName(QStringLiteral("client"));
+    m_pClient->setFont(m_fontDialog);
+    m_pClient->setFixedSize(m_units.X(kClientWidth), m_units.Y(kClientHeight));
+
+    // Created in template order, which is also the order Tab visits them.
+    m_pAnswersLabel = new QLabel(QStringLiteral("Answers:"), m_pClient);
+    m_pAnswersLabel->setObjectName(QStringLiteral("answersLabel"));
+    m_pAnswersLabel->setGeometry(m_units.Rect(15, 118, 49, 8));
+    m_pAnswersLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+
+    for (int i = 0; i < kAnswerBoxes; ++i) {
+        m_answerBoxes[static_cast<size_t>(i)] =
+            CreateAnswerBox(i + 1, kAnswerRows[static_cast<size_t>(i)]);
+    }
+    m_pFeedback = CreateTextBox(QStringLiteral("feedbackBox"), m_units.Rect(13, 252, 294, 56));
+    m_btnQuit = CreateButton(QStringLiteral("quitButton"), QStringLiteral("Quit"),
+                             m_units.Rect(69, 340, 50, 14));
+    m_btnRestart = CreateButton(QStringLiteral("restartButton"), QStringLiteral("Restart"),
+                                m_units.Rect(125, 340, 50, 14));
+    m_btnRepeat = CreateButton(QStringLiteral("repeatButton"), QStringLiteral("Repeat Question"),
+                               m_units.Rect(181, 340, 73, 14));
+
+    m_pBrowser = new CWebBrowser2(m_pClient);
+    m_pBrowser->setObjectName(QStringLiteral("pageView"));
+    m_pBrowser->setGeometry(m_units.Rect(7, 7, 309, 104));
+    m_pBrowser->setFocusPolicy(Qt::StrongFocus);
+    m_tabStops.push_back(m_pBrowser);
+
+    m_pComment = CreateTextBox(QStringLiteral("commentBox"), m_units.Rect(13, 309, 236, 25));
+    m_btnExplanation = CreateButton(QStringLiteral("explanationButton"),
+                                    QStringLiteral("Explanation"), m_units.Rect(253, 313, 54, 14));
+
+    connect(m_btnQuit, &QPushButton::clicked, this, [this] { Forward(&CTorviDlg::OnQuit); });
+    connect(m_btnRestart, &QPushButton::clicked, this, [this] { Forward(&CTorviDlg::OnRestart); });
+    connect(m_btnRepeat, &QPushButton::clicked, this,
+            [this] { Forward(&CTorviDlg::OnRepeatQuestion); });
+    connect(m_btnExplanation, &QPushButton::clicked, this,
+            [this] { Forward(&CTorviDlg::OnExplanation); });
+
+    // Qt's own chain follows the same order, for whatever walks it.
+    for (size_t i = 1; i < m_tabStops.size(); ++i) {
+        setTabOrder(m_tabStops[i - 1], m_tabStops[i]);
+    }
+}
+
+QLineEdit* CTorviMainWindow::CreateAnswerBox(int number, int y) {
+    auto* box = new QLineEdit(m_pClient);
+    box->setObjectName(QStringLiteral("answerBox%1").arg(number));
+    box->setGeometry(m_units.Rect(67, y, 239, 12));
+    box->setFrame(true);
+    box->setFocusPolicy(Qt::StrongFocus);
+    m_tabStops.push_back(box);
+    return box;
+}
+
+QPlainTextEdit* CTorviMainWindow::CreateTextBox(const QString& name, const QRect& rect) {
+    auto* box = new QPlainTextEdit(m_pClient);
+    box->setObjectName(name);
+    box->setGeometry(rect);
+    // Read-only, long lines scroll instead of wrapping, and no scroll bars.
+    box->setReadOnly(true);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->setTabChangesFocus(true);
+    box->setFocusPolicy(Qt::StrongFocus);
+    box->document()->setDocumentMargin(2);
+    // A read-only box reads as part of the dialog, not as a place to type.
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    box->setPalette(palette);
+    m_tabStops.push_back(box);
+    return box;
+}
+
+QPushButton* CTorviMainWindow::CreateButton(const QString& name, const QString& caption,
+                                            const QRect& rect) {
+    auto* button = new QPushButton(caption, m_pClient);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    // No button is the default: Enter belongs to the quiz, never to a button.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setFocusPolicy(Qt::StrongFocus);
+    m_tabStops.push_back(button);
+    return button;
+}
+
+void CTorviMainWindow::CreateMenus() {
+    m_pMenuBar = new QMenuBar(this);
+    m_pMenuBar->setObjectName(QStringLiteral("menuBar"));
+    m_pMenuBar->setNativeMenuBar(false);
+
+    QMenu* file = m_pMenuBar->addMenu(QStringLiteral("File"));
+    m_pActNew = AddCommand(file, QStringLiteral("&New"), &CTorviDlg::OnFileNew);
+    m_pActOpen = AddCommand(file, QStringLiteral("&Open"), &CTorviDlg::OnFileOpen);
+
+    QMenu* order = m_pMenuBar->addMenu(QStringLiteral("Order"));
+    m_pActInOrder = AddCheckCommand(order, QStringLiteral("In &Order"), &CTorviDlg::OnOrderInOrder);
+    m_pActJumbled =
+        AddCheckCommand(order, QStringLiteral("&Jumbled Up"), &CTorviDlg::OnOrderJumbledUp);
+
+    QMenu* options = m_pMenuBar->addMenu(QStringLiteral("Options"));
+    m_pActSound = AddCheckCommand(options, QStringLiteral("&Sound"), &CTorviDlg::OnOptionsSound);
+
+    QMenu* help = m_pMenuBar->addMenu(QStringLiteral("Help"));
+    m_pActContents = AddCommand(help, QStringLiteral("&Contents"), &CTorviDlg::OnHelpContents);
+    m_pActWebSite = AddCommand(help, QStringLiteral("&Web Site..."), &CTorviDlg::OnHelpWebSite);
+    m_pActAbout = AddCommand(help, QStringLiteral("&About"), &CTorviDlg::OnHelpAbout);
+
+    file->setObjectName(QStringLiteral("fileMenu"));
+    order->setObjectName(QStringLiteral("orderMenu"));
+    options->setObjectName(QStringLiteral("optionsMenu"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+}
+
+QAction* CTorviMainWindow::AddCommand(QMenu* menu, const QString& caption,
+                                      void (CTorviDlg::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    connect(action, &QAction::triggered, this, [this, handler] { Forward(handler); });
+    return action;
+}
+
+QAction* CTorviMainWindow::AddCheckCommand(QMenu* menu, const QString& caption,
+                                           void (CTorviDlg::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+        // Qt flips the mark by itself; the dialog sets the marks it wants, so the
+        // flip is undone first.
+        action->setChecked(!checked);
+        Forward(handler);
+    });
+    return action;
+}
+
+void CTorviMainWindow::Forward(void (CTorviDlg::*handler)()) {
+    if (m_pDialog != nullptr) {
+        (m_pDialog->*handler)();
+    }
+}
+
+int CTorviMainWindow::RunModal() {
+    // A loop of our own rather than exec(): hiding the window must not end the run,
+    // only EndDialog does.
+    QEventLoop loop;
+    const QMetaObject::Connection ended =
+        connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    loop.exec(QEventLoop::DialogExec);
+    disconnect(ended);
+    return result();
+}
+
+QPushButton* CTorviMainWindow::GetButton(EButton button) const {
+    switch (button) {
+    case EButton::Explanation:
+        return m_btnExplanation;
+    case EButton::Quit:
+        return m_btnQuit;
+    case EButton::Restart:
+        return m_btnRestart;
+    case EButton::Repeat:
+        return m_btnRepeat;
+    }
+    return nullptr;
+}
+
+QAction* CTorviMainWindow::GetMenuAction(EMenuItem item) const {
+    switch (item) {
+    case EMenuItem::InOrder:
+        return m_pActInOrder;
+    case EMenuItem::JumbledUp:
+        return m_pActJumbled;
+    case EMenuItem::Sound:
+        return m_pActSound;
+    }
+    return nullptr;
+}
+
+// ---- window services ----
+
+std::string CTorviMainWindow::GetAnswerText(int box) {
+    return Utf8FromQString(GetAnswerBox(box)->text());
+}
+
+void CTorviMainWindow::SetAnswerText(int box, const std::string& text) {
+    GetAnswerBox(box)->setText(QStringFromUtf8(text));
+}
+
+void CTorviMainWindow::EnableAnswerBox(int box, bool enable) {
+    GetAnswerBox(box)->setEnabled(enable);
+}
+
+void CTorviMainWindow::ShowAnswerBox(int box, bool show) {
+    GetAnswerBox(box)->setVisible(show);
+}
+
+void CTorviMainWindow::FocusAnswerBox(int box) {
+    GetAnswerBox(box)->setFocus(Qt::OtherFocusReason);
+}
+
+int CTorviMainWindow::GetFocusedAnswerBox() {
+    // The window's own focus child, so the answer does not depend on whether
+    // the window is the active one at this moment.
+    const QWidget* focus = focusWidget();
+    for (int i = 0; i < kAnswerBoxes; ++i) {
+        if (focus == GetAnswerBox(i)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void CTorviMainWindow::GetAnswerSelection(int box, int& start, int& end) {
+    const QLineEdit* edit = GetAnswerBox(box);
+    int first = edit->cursorPosition();
+    int last = first;
+    if (edit->hasSelectedText()) {
+        first = edit->selectionStart();
+        last = edit->selectionEnd();
+    }
+    const QString text = edit->text();
+    start = CharacterIndexFromUtf16(text, first);
+    end = CharacterIndexFromUtf16(text, last);
+}
+
+void CTorviMainWindow::SetAnswerSelection(int box, int start, int end) {
+    QLineEdit* edit = GetAnswerBox(box);
+    const QString text = edit->text();
+    const int first = Utf16IndexFromCharacter(text, start);
+    const int last = Utf16IndexFromCharacter(text, end);
+    // The caret ends at the end of the selection, and a line edit keeps its caret
+    // in view by itself.
+    if (first == last) {
+        edit->deselect();
+        edit->setCursorPosition(first);
+    } else {
+        edit->setSelection(first, last - first);
+    }
+}
+
+namespace {
+
+QString BoxText(const std::string& text) {
+    QString shown = QStringFromUtf8(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+} // namespace
+
+void CTorviMainWindow::SetFeedbackText(const std::string& text) {
+    m_pFeedback->setPlainText(BoxText(text));
+}
+
+void CTorviMainWindow::SetCommentText(const std::string& text) {
+    m_pComment->setPlainText(BoxText(text));
+}
+
+int CTorviMainWindow::GetFeedbackBoxWidth() {
+    return m_pFeedback->geometry().width();
+}
+
+void CTorviMainWindow::EnableButton(EButton button, bool enable) {
+    GetButton(button)->setEnabled(enable);
+}
+
+void CTorviMainWindow::CheckMenuItem(EMenuItem item, bool checked) {
+    GetMenuAction(item)->setChecked(checked);
+}
+
+void CTorviMainWindow::SetWindowTitle(const std::string& title) {
+    setWindowTitle(QStringFromUtf8(title));
+}
+
+void CTorviMainWindow::ShowMessageBox(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Information, QStringFromUtf8(caption), QStringFromUtf8(text),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+bool CTorviMainWindow::ChooseOpenFile(std::string& path) {
+    if (!m_strOpenFileAnswer.isEmpty()) {
+        path = Utf8FromQString(m_strOpenFileAnswer);
+        m_strOpenFileAnswer.clear();
+        return true;
+    }
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("*.txt"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setDirectory(QDir::currentPath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    path = Utf8FromQString(dialog.selectedFiles().constFirst());
+    return true;
+}
+
+void CTorviMainWindow::Navigate(const std::string& path) {
+    m_pBrowser->Navigate(path);
+}
+
+bool CTorviMainWindow::OpenUrl(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(QStringFromUtf8(url)));
+}
+
+bool CTorviMainWindow::OpenHelpFile(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QStringFromUtf8(path)));
+}
+
+bool CTorviMainWindow::ReplaceProcess(const std::string& path) {
+    if (access(path.c_str(), X_OK) != 0) {
+        return false;
+    }
+    // The cue being played reads memory that is about to vanish with this process.
+    if (m_pPlayer != nullptr) {
+        m_pPlayer->Stop();
+    }
+    char* arguments[] = {const_cast<char*>(path.c_str()), nullptr};
+    execv(path.c_str(), arguments);
+    return false;
+}
+
+void CTorviMainWindow::ShowAboutBox() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CTorviMainWindow::HideWindow() {
+    hide();
+}
+
+void CTorviMainWindow::EndDialog() {
+    QDialog::done(QDialog::Rejected);
+}
+
+// ---- events ----
+
+void CTorviMainWindow::accept() {
+    if (m_pDialog == nullptr) {
+        QDialog::accept();
+        return;
+    }
+    m_pDialog->OnOK();
+}
+
+void CTorviMainWindow::reject() {
+    if (m_pDialog == nullptr) {
+        QDialog::reject();
+        return;
+    }
+    m_pDialog->OnCancel();
+}
+
+void CTorviMainWindow::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (m_pDialog != nullptr) {
+        m_pDialog->OnPaint(isMinimized());
+    }
+}
+
+void CTorviMainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_bFocusPlaced) {
+        // The first control that takes Tab gets the focus, as a dialog starts.
+        m_bFocusPlaced = true;
+        MoveFocus(true);
+    }
+}
+
+void CTorviMainWindow::closeEvent(QCloseEvent* event) {
+    if (m_pDialog == nullptr) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    // The dialog decides: it ends the run, or only hides the window.
+    event->ignore();
+    m_pDialog->OnClose();
+}
+
+bool CTorviMainWindow::IsOwnKeyTarget(QObject* watched) const {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this) {
+        return false;
+    }
+    // A menu being worked with the keyboard keeps its keys.
+    return !(widget == m_pMenuBar || m_pMenuBar->isAncestorOf(widget));
+}
+
+bool CTorviMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && IsOwnKeyTarget(watched)) {
+        return HandleKeyPress(static_cast<QKeyEvent*>(event));
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CTorviMainWindow::HandleKeyPress(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter is the quiz's key wherever the focus is; it never presses a
+        // button or ends the dialog.
+        if (modifiers == Qt::NoModifier) {
+            Forward(&CTorviDlg::OnEnter);
+        }
+        return true;
+    case Qt::Key_Escape:
+        Forward(&CTorviDlg::OnIgnoreKey);
+        return true;
+    case Qt::Key_A:
+        // Also inside an answer box, where a line edit would select all.
+        if (modifiers == Qt::ControlModifier) {
+            Forward(&CTorviDlg::OnAccent);
+            return true;
+        }
+        return false;
+    case Qt::Key_Tab:
+        if (modifiers == Qt::NoModifier) {
+            MoveFocus(true);
+            return true;
+        }
+        return false;
+    case Qt::Key_Backtab:
+        MoveFocus(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CTorviMainWindow::MoveFocus(bool forward) {
+    // The page view hands its keys to an inner widget, so the focus may sit in a
+    // descendant of a tab stop rather than in the tab stop itself.
+    const QWidget* focus = focusWidget();
+    const int count = static_cast<int>(m_tabStops.size());
+    int current = forward ? -1 : count;
+    for (int i = 0; i < count; ++i) {
+        QWidget* stop = m_tabStops[static_cast<size_t>(i)];
+        if (focus != nullptr && (focus == stop || stop->isAncestorOf(focus))) {
+            current = i;
+            break;
+        }
+    }
+    for (int step = 1; step <= count; ++step) {
+        const int index = ((current + (forward ? step : -step)) % count + count) % count;
+        QWidget* stop = m_tabStops[static_cast<size_t>(index)];
+        if (stop->isVisible() && stop->isEnabled()) {
+            stop->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    }
+}
