@@ -17,6 +17,9 @@ bool CSdlAudioPlayer::OpenDevice() {
     if (m_bTriedDevice)
         return m_nDevice != 0;
     m_bTriedDevice = true;
+    // A data chunk cut short (by the image size limit, or in the file) still plays;
+    // only its incomplete last frame is dropped.
+    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "dropframe");
 
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
@@ -51,10 +54,11 @@ void CSdlAudioPlayer::Play(const unsigned char* data, uint32_t length) {
         return;
     // A new cue ends the one still playing, even when the new one turns out silent.
     SDL_ClearQueuedAudio(m_nDevice);
-    if (!data || length < 4 || length > static_cast<uint32_t>(INT_MAX))
+    if (!data || length < 4)
         return;
 
-    SDL_RWops* source = SDL_RWFromConstMem(data, static_cast<int>(length));
+    const uint32_t seen = length < kMaxImageBytes ? length : kMaxImageBytes;
+    SDL_RWops* source = SDL_RWFromConstMem(data, static_cast<int>(seen));
     if (!source)
         return;
     SDL_AudioSpec spec;
@@ -83,24 +87,24 @@ void CSdlAudioPlayer::Queue(const unsigned char* samples, uint32_t length, uint1
         return;
     }
 
-    SDL_AudioStream* stream =
-        SDL_NewAudioStream(format, channels, frequency, m_nFormat, m_nChannels, m_nFrequency);
-    if (!stream)
+    // SDL_AudioCVT rather than SDL_AudioStream: the stream's flush leaves the last
+    // few hundred frames of a resampled cue behind.
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, format, channels, frequency, m_nFormat, m_nChannels, m_nFrequency) <
+        0)
         return;
-    if (SDL_AudioStreamPut(stream, samples, static_cast<int>(usable)) == 0 &&
-        SDL_AudioStreamFlush(stream) == 0) {
-        const int available = SDL_AudioStreamAvailable(stream);
-        if (available > 0) {
-            Uint8* converted = static_cast<Uint8*>(SDL_malloc(static_cast<size_t>(available)));
-            if (converted) {
-                const int got = SDL_AudioStreamGet(stream, converted, available);
-                if (got > 0)
-                    SDL_QueueAudio(m_nDevice, converted, static_cast<Uint32>(got));
-                SDL_free(converted);
-            }
-        }
-    }
-    SDL_FreeAudioStream(stream);
+    const uint64_t bufferBytes = usable * static_cast<uint64_t>(cvt.len_mult);
+    if (bufferBytes > static_cast<uint64_t>(INT_MAX))
+        return;
+    Uint8* buffer = static_cast<Uint8*>(SDL_malloc(static_cast<size_t>(bufferBytes)));
+    if (!buffer)
+        return;
+    SDL_memcpy(buffer, samples, static_cast<size_t>(usable));
+    cvt.buf = buffer;
+    cvt.len = static_cast<int>(usable);
+    if (SDL_ConvertAudio(&cvt) == 0 && cvt.len_cvt > 0)
+        SDL_QueueAudio(m_nDevice, buffer, static_cast<Uint32>(cvt.len_cvt));
+    SDL_free(buffer);
 }
 
 void CSdlAudioPlayer::Stop() {

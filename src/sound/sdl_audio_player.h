@@ -15,8 +15,10 @@ public:
     // converted to whatever it chose.
     static constexpr int kFrequency = 44100;
     static constexpr int kChannels = 2;
-    // A cue longer than this is cut to its first kMaxCueSeconds, which bounds the
-    // memory a converted cue may take.
+    // The decoder sees at most the first kMaxImageBytes of an image, and at most
+    // kMaxCueSeconds of what it decodes are played. A huge file thus plays its
+    // beginning without stalling the window while all of it is copied and converted.
+    static constexpr uint32_t kMaxImageBytes = 16u * 1024 * 1024;
     static constexpr int kMaxCueSeconds = 60;
 
     CSdlAudioPlayer() = default;
