@@ -1,0 +1,44 @@
+// torvi-cli run: plays a quiz in the terminal. A terminal window drives the
+// quiz window's own logic, so the flow, the judging, the feedback texts and the
+// score are those of the desktop program.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/cli_common.h"
+#include "quiz/item_list.h"
+
+class CAudioPlayer;
+
+struct SRunOptions {
+    std::string quizPath;
+    // Replaces the ignore list the question set read at start; null keeps it.
+    const CTextList* ignoreWords = nullptr;
+    bool jumbled = false;
+    bool noSound = false;
+    // Sets the random source's three lags: N mod 22, (N div 22) mod 22 and
+    // (N div 484) mod 22.
+    std::optional<uint64_t> seed;
+    // Writes each line read after its prompt, so that a transcript of piped
+    // input reads like a session at the terminal.
+    bool echoInput = false;
+};
+
+// Typed lines longer than this are cut; the answer boxes read far less.
+constexpr size_t kMaxTypedLineBytes = 64 * 1024;
+
+// Plays the quiz at options.quizPath with lines read from in, the session
+// written to out and failures to err. programDirectory holds the sound cues and
+// receives the page files. Returns the exit code: 0 once the quiz was played,
+// 1 when the quiz file does not load.
+int PlayQuiz(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
+             CAudioPlayer* player, const std::string& programDirectory);
+
+// The three lags --seed N gives.
+void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third);
+
+std::unique_ptr<CCliCommand> MakeRunCommand();
