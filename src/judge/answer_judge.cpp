@@ -1,7 +1,14 @@
 #include "judge/answer_judge.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr const char* kWordCharacter =
@@ -9,6 +16,10 @@ constexpr const char* kWordCharacter =
 constexpr const char* kNonWordCharacter =
     "[^0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz]";
 constexpr const char* kJoiningCharacters = "#$%&()*+-/<=>@[]^{}";
+
+// Beyond this many word pairs to compare, words are looked up by hash instead of
+// compared pair by pair, so long texts and long ignore lists stay linear.
+constexpr size_t kPairwiseLimit = 4096;
 
 enum EByteClass : unsigned char { kSeparator = 0, kWord = 1, kJoining = 2 };
 
@@ -41,13 +52,8 @@ int32_t LengthWithoutFinalS(const char* word, int32_t length) {
     return length;
 }
 
-void AddWord(CTextList& words, const char* word, int32_t length) {
-    auto* item = new CTextBuffer;
-    item->AssignRange(word, LengthWithoutFinalS(word, length));
-    words.Add(item);
-}
-
-void SplitBytes(const char* text, int32_t length, CTextList& words) {
+// Calls add(start, length) for every word of the text, in order.
+template <typename OnWord> void ForEachWord(const char* text, int32_t length, OnWord&& add) {
     int32_t i = 0;
     for (;;) {
         while (i < length && kClasses.Of(text[i]) != kWord)
@@ -63,18 +69,28 @@ void SplitBytes(const char* text, int32_t length, CTextList& words) {
             while (i < length && kClasses.Of(text[i]) == kWord)
                 ++i;
         }
-        AddWord(words, text + start, i - start);
+        add(text + start, LengthWithoutFinalS(text + start, i - start));
         if (i >= length)
             return;
     }
+}
+
+void AddWord(CTextList& words, const char* word, int32_t length) {
+    auto* item = new CTextBuffer;
+    item->AssignRange(word, length);
+    words.Add(item);
 }
 
 unsigned char FoldAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-bool EqualBytesNoCase(const char* a, const char* b, int32_t length) {
-    for (int32_t i = 0; i < length; ++i) {
+// Whole texts compared, lengths first: an ignore entry holding a NUL byte matches
+// no word, since words never hold one.
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
         if (FoldAscii(static_cast<unsigned char>(a[i])) !=
             FoldAscii(static_cast<unsigned char>(b[i])))
             return false;
@@ -82,17 +98,127 @@ bool EqualBytesNoCase(const char* a, const char* b, int32_t length) {
     return true;
 }
 
-// The slot of the first word that equals the given bytes ignoring ASCII case, or -1.
-// Whole lengths are compared, so an ignore entry holding a NUL byte matches nothing.
-int32_t FindWordNoCase(const CTextList& words, const char* text, int32_t length) {
-    const int32_t count = words.GetCount();
-    for (int32_t i = 0; i < count; ++i) {
-        const CTextBuffer* word = words.GetAt(i);
-        if (word && word->GetLength() == length && EqualBytesNoCase(word->GetText(), text, length))
-            return i;
-    }
-    return -1;
+void AppendFolded(std::string& into, std::string_view text) {
+    for (const char c : text)
+        into.push_back(static_cast<char>(FoldAscii(static_cast<unsigned char>(c))));
 }
+
+std::string_view ViewOf(const CTextBuffer& text) {
+    return {text.GetText(), static_cast<size_t>(text.GetLength())};
+}
+
+// A short list of words that point into texts owned elsewhere. The first few live
+// inline, so judging a usual answer allocates nothing.
+class CWordViews {
+public:
+    void Add(const char* word, int32_t length) {
+        const std::string_view view(word, static_cast<size_t>(length));
+        if (m_nCount < kInline)
+            m_aInline[m_nCount] = view;
+        else
+            m_spill.push_back(view);
+        ++m_nCount;
+    }
+    size_t Size() const { return m_nCount; }
+    std::string_view operator[](size_t i) const {
+        return i < kInline ? m_aInline[i] : m_spill[i - kInline];
+    }
+    void Erase(size_t index) {
+        for (size_t i = index; i + 1 < m_nCount; ++i)
+            Set(i, (*this)[i + 1]);
+        --m_nCount;
+        if (m_nCount >= kInline)
+            m_spill.pop_back();
+    }
+    void Keep(const std::vector<bool>& keep) {
+        size_t kept = 0;
+        for (size_t i = 0; i < m_nCount; ++i) {
+            if (keep[i])
+                Set(kept++, (*this)[i]);
+        }
+        m_nCount = kept;
+        m_spill.resize(kept > kInline ? kept - kInline : 0);
+    }
+
+private:
+    static constexpr size_t kInline = 16;
+    void Set(size_t i, std::string_view view) {
+        if (i < kInline)
+            m_aInline[i] = view;
+        else
+            m_spill[i - kInline] = view;
+    }
+    std::string_view m_aInline[kInline];
+    std::vector<std::string_view> m_spill;
+    size_t m_nCount = 0;
+};
+
+// The slots, in removal order, of the words that the ignore entries remove: each
+// entry in list order takes the first word equal to it that no earlier entry took.
+// Words are looked up by their folded text, so this stays linear in both lengths.
+template <typename Words>
+std::vector<size_t> FindIgnoredByHash(const Words& words, size_t count, const CTextList& entries) {
+    std::string folded;
+    std::vector<std::pair<size_t, size_t>> spans; // (offset in folded, length)
+    spans.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        spans.emplace_back(folded.size(), words[i].size());
+        AppendFolded(folded, words[i]);
+    }
+    struct CSlots {
+        std::vector<size_t> slots;
+        size_t next = 0;
+    };
+    std::unordered_map<std::string_view, CSlots> byText;
+    for (size_t i = 0; i < count; ++i)
+        byText[std::string_view(folded).substr(spans[i].first, spans[i].second)].slots.push_back(i);
+
+    std::vector<size_t> removed;
+    std::string key;
+    for (const CTextBuffer* entry : entries) {
+        if (removed.size() == count)
+            break;
+        if (!entry)
+            continue;
+        key.clear();
+        AppendFolded(key, ViewOf(*entry));
+        const auto found = byText.find(key);
+        if (found != byText.end() && found->second.next < found->second.slots.size())
+            removed.push_back(found->second.slots[found->second.next++]);
+    }
+    return removed;
+}
+
+// For each expected word, whether some typed word equals it; hashed typed words.
+template <typename Words, typename OnWord>
+void MatchByHash(const Words& expected, size_t expectedCount, const Words& typed, size_t typedCount,
+                 OnWord&& onWord) {
+    std::string folded;
+    for (size_t i = 0; i < typedCount; ++i)
+        AppendFolded(folded, typed[i]);
+    std::unordered_set<std::string_view> typedSet;
+    typedSet.reserve(typedCount);
+    size_t offset = 0;
+    for (size_t i = 0; i < typedCount; ++i) {
+        typedSet.insert(std::string_view(folded).substr(offset, typed[i].size()));
+        offset += typed[i].size();
+    }
+    std::string key;
+    for (size_t i = 0; i < expectedCount; ++i) {
+        key.clear();
+        AppendFolded(key, expected[i]);
+        onWord(i, typedSet.count(key) > 0);
+    }
+}
+
+// Indexable views of a text list's words, for the shared lookups above.
+struct CListViews {
+    const CTextList& list;
+    std::string_view operator[](size_t i) const {
+        const CTextBuffer* word = list.GetAt(static_cast<int32_t>(i));
+        return word ? ViewOf(*word) : std::string_view();
+    }
+};
 
 int32_t CTextLength(const char* text) {
     const size_t n = std::strlen(text);
@@ -119,7 +245,8 @@ bool CAnswerJudge::LoadIgnoreWords(const char* ignoreFile) {
 }
 
 void CAnswerJudge::SplitWords(const CTextBuffer& text, CTextList& words) const {
-    SplitBytes(text.GetText(), text.GetLength(), words);
+    ForEachWord(text.GetText(), text.GetLength(),
+                [&words](const char* word, int32_t length) { AddWord(words, word, length); });
 }
 
 void CAnswerJudge::SplitWordsByPattern(const CTextBuffer& text, CTextList& words) {
@@ -136,37 +263,82 @@ void CAnswerJudge::SplitWordsByPattern(const CTextBuffer& text, CTextList& words
             more = text.ExtractUntil(position, kNonWordCharacter, run);
             word.AppendRange(run.GetText(), run.GetLength());
         }
-        AddWord(words, word.GetText(), word.GetLength());
+        AddWord(words, word.GetText(), LengthWithoutFinalS(word.GetText(), word.GetLength()));
         if (!more)
             return;
     }
 }
 
 void CAnswerJudge::RemoveIgnoredWords(CTextList& words, CTextList* removed) const {
-    for (const CTextBuffer* entry : ignoreWords) {
-        if (words.GetCount() == 0)
-            return;
-        if (!entry)
-            continue;
-        const int32_t slot = FindWordNoCase(words, entry->GetText(), entry->GetLength());
-        if (slot < 0)
-            continue;
-        if (removed)
-            removed->Add(new CTextBuffer(*words.GetAt(slot)));
-        words.RemoveRange(slot, slot);
+    const auto count = static_cast<size_t>(words.GetCount());
+    if (count == 0)
+        return;
+    if (count * static_cast<size_t>(ignoreWords.GetCount()) <= kPairwiseLimit) {
+        for (const CTextBuffer* entry : ignoreWords) {
+            if (words.GetCount() == 0)
+                return;
+            if (!entry)
+                continue;
+            const int32_t slot = FindWordNoCase(ViewOf(*entry), words);
+            if (slot < 0)
+                continue;
+            if (removed)
+                removed->Add(new CTextBuffer(*words.GetAt(slot)));
+            words.RemoveRange(slot, slot);
+        }
+        return;
     }
+
+    const std::vector<size_t> slots = FindIgnoredByHash(CListViews{words}, count, ignoreWords);
+    if (slots.empty())
+        return;
+    if (removed) {
+        for (const size_t slot : slots)
+            removed->Add(new CTextBuffer(*words.GetAt(static_cast<int32_t>(slot))));
+    }
+    // Rebuild the list once rather than closing one gap at a time.
+    std::vector<bool> keep(count, true);
+    for (const size_t slot : slots)
+        keep[slot] = false;
+    std::vector<CTextBuffer> kept;
+    kept.reserve(count - slots.size());
+    for (size_t i = 0; i < count; ++i) {
+        CTextBuffer* word = words.GetAt(static_cast<int32_t>(i));
+        if (keep[i] && word)
+            kept.push_back(std::move(*word));
+    }
+    words.RemoveAll();
+    for (CTextBuffer& word : kept)
+        words.Add(new CTextBuffer(std::move(word)));
+}
+
+int32_t CAnswerJudge::FindWordNoCase(std::string_view word, const CTextList& words) {
+    const int32_t count = words.GetCount();
+    for (int32_t i = 0; i < count; ++i) {
+        const CTextBuffer* item = words.GetAt(i);
+        if (item && EqualNoCase(ViewOf(*item), word))
+            return i;
+    }
+    return -1;
 }
 
 bool CAnswerJudge::IsWordAmong(const CTextBuffer& word, const CTextList& words) {
-    return FindWordNoCase(words, word.GetText(), word.GetLength()) >= 0;
+    return FindWordNoCase(ViewOf(word), words) >= 0;
 }
 
 int32_t CAnswerJudge::CountFoundWords(const CTextList& expectedWords, const CTextList& typedWords) {
+    const auto expectedCount = static_cast<size_t>(expectedWords.GetCount());
+    const auto typedCount = static_cast<size_t>(typedWords.GetCount());
     int32_t found = 0;
-    for (const CTextBuffer* word : expectedWords) {
-        if (word && IsWordAmong(*word, typedWords))
-            ++found;
+    if (expectedCount * typedCount <= kPairwiseLimit) {
+        for (const CTextBuffer* word : expectedWords) {
+            if (word && IsWordAmong(*word, typedWords))
+                ++found;
+        }
+        return found;
     }
+    MatchByHash(CListViews{expectedWords}, expectedCount, CListViews{typedWords}, typedCount,
+                [&found](size_t, bool isFound) { found += isFound ? 1 : 0; });
     return found;
 }
 
@@ -176,18 +348,61 @@ double CAnswerJudge::ComputeShare(int32_t found, int32_t expectedCount) {
     return static_cast<double>(found) / static_cast<double>(expectedCount);
 }
 
+// The same steps as SplitWords, RemoveIgnoredWords and CountFoundWords, done on views
+// of the two texts instead of word lists, so a usual answer is judged without a
+// single allocation.
 bool CAnswerJudge::IsCorrect(const char* typed, const char* expected) const {
     if (!typed)
         typed = "";
     if (!expected)
         expected = "";
-    CTextList expectedWords;
-    SplitBytes(expected, CTextLength(expected), expectedWords);
-    RemoveIgnoredWords(expectedWords);
-    if (expectedWords.GetCount() == 0)
+    CWordViews expectedWords;
+    ForEachWord(
+        expected, CTextLength(expected),
+        [&expectedWords](const char* word, int32_t length) { expectedWords.Add(word, length); });
+
+    const size_t entries = static_cast<size_t>(ignoreWords.GetCount());
+    if (expectedWords.Size() * entries <= kPairwiseLimit) {
+        for (const CTextBuffer* entry : ignoreWords) {
+            if (expectedWords.Size() == 0)
+                break;
+            if (!entry)
+                continue;
+            const std::string_view text = ViewOf(*entry);
+            for (size_t i = 0; i < expectedWords.Size(); ++i) {
+                if (EqualNoCase(expectedWords[i], text)) {
+                    expectedWords.Erase(i);
+                    break;
+                }
+            }
+        }
+    } else if (expectedWords.Size() > 0) {
+        const std::vector<size_t> slots =
+            FindIgnoredByHash(expectedWords, expectedWords.Size(), ignoreWords);
+        std::vector<bool> keep(expectedWords.Size(), true);
+        for (const size_t slot : slots)
+            keep[slot] = false;
+        expectedWords.Keep(keep);
+    }
+    if (expectedWords.Size() == 0)
         return false; // nothing left to find: 0/0 is no share at all
-    CTextList typedWords;
-    SplitBytes(typed, CTextLength(typed), typedWords);
-    const int32_t found = CountFoundWords(expectedWords, typedWords);
-    return AcceptsShare(ComputeShare(found, expectedWords.GetCount()));
+
+    CWordViews typedWords;
+    ForEachWord(typed, CTextLength(typed),
+                [&typedWords](const char* word, int32_t length) { typedWords.Add(word, length); });
+    int32_t found = 0;
+    if (expectedWords.Size() * typedWords.Size() <= kPairwiseLimit) {
+        for (size_t e = 0; e < expectedWords.Size(); ++e) {
+            for (size_t t = 0; t < typedWords.Size(); ++t) {
+                if (EqualNoCase(expectedWords[e], typedWords[t])) {
+                    ++found;
+                    break;
+                }
+            }
+        }
+    } else {
+        MatchByHash(expectedWords, expectedWords.Size(), typedWords, typedWords.Size(),
+                    [&found](size_t, bool isFound) { found += isFound ? 1 : 0; });
+    }
+    return AcceptsShare(ComputeShare(found, static_cast<int32_t>(expectedWords.Size())));
 }

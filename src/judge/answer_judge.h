@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "quiz/item_list.h"
 #include "quiz/text_buffer.h"
@@ -28,6 +29,9 @@ public:
     // case folded). Removed words are appended to removed when one is given.
     void RemoveIgnoredWords(CTextList& words, CTextList* removed = nullptr) const;
 
+    // The slot of the first word of the list equal to the given one ignoring ASCII
+    // case (whole lengths compared), or -1.
+    static int32_t FindWordNoCase(std::string_view word, const CTextList& words);
     // True when some word of the list equals the word, ignoring ASCII case.
     static bool IsWordAmong(const CTextBuffer& word, const CTextList& words);
     // How many expected words (each occurrence counted) equal some typed word.

@@ -1,0 +1,120 @@
+// Answer judging speed: IsCorrect on a realistic pair (five expected words, six typed
+// words, an ignore list of 100 words), and the word splitter, each beside the plain
+// version built on one compiled pattern search per word boundary.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "judge/answer_judge.h"
+#include "quiz/item_list.h"
+#include "quiz/text_buffer.h"
+
+namespace {
+constexpr const char* kExpected = "The Treaty of Versailles 1919";
+constexpr const char* kTyped = "the treaty of versailles in 1919";
+
+constexpr const char* kIgnoreWords[] = {
+    "a",        "an",      "the",     "that",    "these",   "those",      "some",   "any",
+    "each",     "every",   "such",    "of",      "to",      "for",        "from",   "by",
+    "with",     "at",      "in",      "on",      "into",    "onto",       "upon",   "unto",
+    "about",    "among",   "amongst", "between", "through", "throughout", "during", "within",
+    "without",  "against", "along",   "toward",  "via",     "per",        "as",     "than",
+    "until",    "and",     "or",      "but",     "nor",     "so",         "if",     "because",
+    "although", "though",  "while",   "whether", "either",  "neither",    "both",   "then",
+    "be",       "am",      "is",      "are",     "was",     "were",       "been",   "being",
+    "have",     "has",     "had",     "having",  "do",      "did",        "doing",  "shall",
+    "should",   "would",   "could",   "ought",   "it",      "its",        "they",   "them",
+    "their",    "he",      "him",     "his",     "she",     "her",        "we",     "our",
+    "you",      "your",    "which",   "whom",    "whose",   "also",       "yet",    "thus",
+    "hence",    "whereby", "unless",  "till"};
+static_assert(std::size(kIgnoreWords) == 100);
+
+void FillIgnoreList(CAnswerJudge& judge) {
+    for (const char* word : kIgnoreWords)
+        judge.ignoreWords.Add(new CTextBuffer(word));
+}
+
+// A paragraph of about a kilobyte with joined words, numbers and punctuation.
+std::string Paragraph() {
+    std::string text;
+    while (text.size() < 1000)
+        text += "The e-mail from Paris (France) arrived at 3.14 pm; Newton's laws, 1+1=2 and "
+                "100% of the glass buses. ";
+    return text;
+}
+
+void BM_IsCorrect(benchmark::State& state) {
+    CAnswerJudge judge(nullptr);
+    FillIgnoreList(judge);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(judge.IsCorrect(kTyped, kExpected));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IsCorrect);
+
+// The same judgement spelled out with word lists and the pattern-based splitter.
+void BM_IsCorrectByPatternSteps(benchmark::State& state) {
+    CAnswerJudge judge(nullptr);
+    FillIgnoreList(judge);
+    for (auto _ : state) {
+        CTextList typedWords;
+        CTextList expectedWords;
+        CAnswerJudge::SplitWordsByPattern(CTextBuffer(kTyped), typedWords);
+        CAnswerJudge::SplitWordsByPattern(CTextBuffer(kExpected), expectedWords);
+        judge.RemoveIgnoredWords(expectedWords);
+        const int32_t found = CAnswerJudge::CountFoundWords(expectedWords, typedWords);
+        benchmark::DoNotOptimize(
+            judge.AcceptsShare(CAnswerJudge::ComputeShare(found, expectedWords.GetCount())));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IsCorrectByPatternSteps);
+
+void BM_SplitWordsAnswer(benchmark::State& state) {
+    const CAnswerJudge judge(nullptr);
+    const CTextBuffer text(kTyped);
+    for (auto _ : state) {
+        CTextList words;
+        judge.SplitWords(text, words);
+        benchmark::DoNotOptimize(words.GetCount());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SplitWordsAnswer);
+
+void BM_SplitWordsByPatternAnswer(benchmark::State& state) {
+    const CTextBuffer text(kTyped);
+    for (auto _ : state) {
+        CTextList words;
+        CAnswerJudge::SplitWordsByPattern(text, words);
+        benchmark::DoNotOptimize(words.GetCount());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SplitWordsByPatternAnswer);
+
+void BM_SplitWordsParagraph(benchmark::State& state) {
+    const CAnswerJudge judge(nullptr);
+    const CTextBuffer text(Paragraph().c_str());
+    for (auto _ : state) {
+        CTextList words;
+        judge.SplitWords(text, words);
+        benchmark::DoNotOptimize(words.GetCount());
+    }
+    state.SetBytesProcessed(state.iterations() * text.GetLength());
+}
+BENCHMARK(BM_SplitWordsParagraph);
+
+void BM_SplitWordsByPatternParagraph(benchmark::State& state) {
+    const CTextBuffer text(Paragraph().c_str());
+    for (auto _ : state) {
+        CTextList words;
+        CAnswerJudge::SplitWordsByPattern(text, words);
+        benchmark::DoNotOptimize(words.GetCount());
+    }
+    state.SetBytesProcessed(state.iterations() * text.GetLength());
+}
+BENCHMARK(BM_SplitWordsByPatternParagraph);
+} // namespace
+
+BENCHMARK_MAIN();

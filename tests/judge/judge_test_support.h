@@ -1,0 +1,113 @@
+// Helpers shared by the answer-judge tests: word lists as strings, temporary files,
+// and the judging rules written out step by step with the list operations.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+#include "judge/answer_judge.h"
+#include "quiz/item_list.h"
+#include "quiz/text_buffer.h"
+
+namespace judge_test {
+
+inline std::vector<std::string> Strings(const CTextList& list) {
+    std::vector<std::string> out;
+    for (const CTextBuffer* item : list)
+        out.emplace_back(item->GetText(), static_cast<size_t>(item->GetLength()));
+    return out;
+}
+
+inline CTextBuffer Bytes(std::string_view bytes) {
+    CTextBuffer text;
+    text.AssignRange(bytes.data(), static_cast<int32_t>(bytes.size()));
+    return text;
+}
+
+inline std::vector<std::string> Split(std::string_view text) {
+    const CAnswerJudge judge(nullptr);
+    CTextList words;
+    judge.SplitWords(Bytes(text), words);
+    return Strings(words);
+}
+
+inline std::vector<std::string> SplitByPattern(std::string_view text) {
+    CTextList words;
+    CAnswerJudge::SplitWordsByPattern(Bytes(text), words);
+    return Strings(words);
+}
+
+inline void SetIgnoreWords(CAnswerJudge& judge, const std::vector<std::string>& entries) {
+    judge.ignoreWords.RemoveAll();
+    for (const std::string& entry : entries) {
+        auto* item = new CTextBuffer;
+        item->AssignRange(entry.data(), static_cast<int32_t>(entry.size()));
+        judge.ignoreWords.Add(item);
+    }
+}
+
+// Removal as the list operations spell it: each entry deletes the first word that
+// equals it ignoring case, found with FindNoCase and deleted with RemoveRange.
+inline void ReferenceRemoveIgnoredWords(const CAnswerJudge& judge, CTextList& words,
+                                        std::vector<std::string>* removed = nullptr) {
+    for (const CTextBuffer* entry : judge.ignoreWords) {
+        const int32_t slot = words.FindNoCase(entry->GetText());
+        if (slot < 0)
+            continue;
+        if (removed)
+            removed->emplace_back(words.GetAt(slot)->GetText());
+        words.RemoveRange(slot, slot);
+    }
+}
+
+// Judging as the steps spell it, built on the pattern-based splitter.
+inline bool ReferenceIsCorrect(const CAnswerJudge& judge, const char* typed, const char* expected) {
+    CTextList typedWords;
+    CTextList expectedWords;
+    CAnswerJudge::SplitWordsByPattern(CTextBuffer(typed), typedWords);
+    CAnswerJudge::SplitWordsByPattern(CTextBuffer(expected), expectedWords);
+    ReferenceRemoveIgnoredWords(judge, expectedWords);
+    if (expectedWords.GetCount() == 0)
+        return false;
+    int32_t found = 0;
+    for (const CTextBuffer* word : expectedWords) {
+        if (typedWords.FindNoCase(word->GetText()) >= 0)
+            ++found;
+    }
+    return static_cast<double>(found) / expectedWords.GetCount() >= judge.threshold;
+}
+
+// A fresh folder under the system's temporary folder, removed with all it holds.
+class CTempDir {
+public:
+    CTempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "torvi-judge-XXXXXX");
+        if (mkdtemp(pattern.data()))
+            m_strPath = pattern;
+    }
+    ~CTempDir() {
+        std::error_code ignored;
+        if (!m_strPath.empty())
+            std::filesystem::remove_all(m_strPath, ignored);
+    }
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+
+    std::string File(const std::string& name) const { return m_strPath + "/" + name; }
+    std::string Write(const std::string& name, std::string_view bytes) const {
+        const std::string path = File(name);
+        std::ofstream(path, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+private:
+    std::string m_strPath;
+};
+
+} // namespace judge_test
