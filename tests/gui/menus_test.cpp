@@ -1,0 +1,117 @@
+// The menus: Order and Sound with their marks, the about box, and File > New
+// without an editor beside the program.
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/torvi_app.h"
+#include "gui_fixture.h"
+#include "ui/qt/about_dlg.h"
+
+class CMenusTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void OrderMenuKeepsOneMarkAndSetsTheOrder() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QAction* inOrder = f.window.GetMenuAction(EMenuItem::InOrder);
+        QAction* jumbled = f.window.GetMenuAction(EMenuItem::JumbledUp);
+
+        jumbled->trigger();
+        QVERIFY(jumbled->isChecked());
+        QVERIFY(!inOrder->isChecked());
+        QVERIFY(f.dialog->GetQuestionSet().IsJumbled());
+
+        // Choosing the checked item again changes nothing.
+        jumbled->trigger();
+        QVERIFY(jumbled->isChecked());
+        QVERIFY(!inOrder->isChecked());
+        QVERIFY(f.dialog->GetQuestionSet().IsJumbled());
+
+        inOrder->trigger();
+        QVERIFY(inOrder->isChecked());
+        QVERIFY(!jumbled->isChecked());
+        QVERIFY(!f.dialog->GetQuestionSet().IsJumbled());
+        inOrder->trigger();
+        QVERIFY(inOrder->isChecked());
+    }
+
+    void SoundMenuTogglesTheMarkAndTheCues() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QAction* sound = f.window.GetMenuAction(EMenuItem::Sound);
+        sound->trigger();
+        QVERIFY(!sound->isChecked());
+        QVERIFY(!f.dialog->IsSoundOn());
+
+        QVERIFY(f.OpenQuiz(QStringLiteral("capitals.txt")));
+        f.Answer(1, QStringLiteral("Paris"));
+        QVERIFY(f.WaitForPage());
+        QCOMPARE(f.player.m_nPlayed, 0);
+
+        sound->trigger();
+        QVERIFY(sound->isChecked());
+        QVERIFY(f.dialog->IsSoundOn());
+        f.Answer(1, QStringLiteral("Madrid"));
+        QVERIFY(f.WaitForPage());
+        // The program folder's right-answer cues are found from the current folder.
+        QCOMPARE(f.player.m_nPlayed, 1);
+    }
+
+    void AboutBoxShowsTheProgramItsMakerAndAContact() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QStringList texts;
+        QString title;
+        QTimer::singleShot(300, &f.window, [&] {
+            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            if (about == nullptr) {
+                return;
+            }
+            title = about->windowTitle();
+            for (QLabel* label : about->findChildren<QLabel*>()) {
+                texts << label->text();
+            }
+            QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("aboutOk")),
+                              Qt::LeftButton);
+        });
+        f.window.GetAboutAction()->trigger();
+        QCOMPARE(title, QStringLiteral("About Torvi"));
+        QVERIFY(texts.contains(QStringLiteral("Halvan Torvi v1.1")));
+        QVERIFY(texts.contains(QString::fromUtf8(CAboutDlg::kMakerText)));
+        QVERIFY(texts.contains(QString::fromUtf8(CAboutDlg::kContactText)));
+        QVERIFY(QApplication::activeModalWidget() == nullptr ||
+                QApplication::activeModalWidget() == &f.window);
+    }
+
+    void FileNewWithoutTheEditorLeavesTheProgramAsItWas() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QVERIFY(f.OpenQuiz(QStringLiteral("capitals.txt")));
+        QTest::keyClicks(f.Box(1), QStringLiteral("Par"));
+        QAction* newItem = nullptr;
+        for (QAction* action : f.window.findChildren<QAction*>()) {
+            if (action->text() == QStringLiteral("&New")) {
+                newItem = action;
+            }
+        }
+        QVERIFY(newItem != nullptr);
+        newItem->trigger();
+        QVERIFY(f.window.isVisible());
+        QCOMPARE(f.player.m_nStopped, 0);
+        QCOMPARE(f.dialog->GetState(), QuizState::Asking);
+        QCOMPARE(f.Box(1)->text(), QStringLiteral("Par"));
+    }
+};
+
+int main(int argc, char** argv) {
+    CTorviApp::PrepareEnvironment();
+    QApplication app(argc, argv);
+    CMenusTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "menus_test.moc"
