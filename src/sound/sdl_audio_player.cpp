@@ -2,6 +2,31 @@
 
 #include <SDL.h>
 #include <climits>
+#include <dlfcn.h>
+
+namespace {
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card, ALSA writes its failed attempts to open one onto stderr.
+// A missing device only means silent cues, so its library gets a handler that
+// says nothing. SDL loads the same library, so the handler is the one it meets.
+void QuietenAlsa() {
+    static bool s_bDone = false;
+    if (s_bDone)
+        return;
+    s_bDone = true;
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (!alsa)
+        return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        set(IgnoreAlsaError);
+    // The library stays loaded for the rest of the run, so the handler stays in place.
+}
+
+} // namespace
 
 CSdlAudioPlayer::~CSdlAudioPlayer() {
     if (m_nDevice != 0) {
@@ -21,6 +46,7 @@ bool CSdlAudioPlayer::OpenDevice() {
     // only its incomplete last frame is dropped.
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "dropframe");
 
+    QuietenAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     m_bAudioInitialised = true;

@@ -3,6 +3,7 @@
 // SDL's "disk" driver stands in for a sound card and writes what it plays to a file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -173,14 +174,15 @@ TEST_F(SdlAudioPlayerTest, UndecodableCuesAreSilentAndThePlayerGoesOn) {
     EXPECT_TRUE(WaitUntil([&] { return m_audio.Count(4321) == kRate / 10 * kChannels; }));
 }
 
-TEST_F(SdlAudioPlayerTest, TruncatedDataPlaysNoMoreThanIsThere) {
+TEST_F(SdlAudioPlayerTest, TruncatedDataPlaysWhatIsThere) {
     CSdlAudioPlayer player;
-    // The header promises a second of sound; only 1000 frames follow.
+    // The header promises a second of sound; only 1000 frames and half a frame follow.
     std::vector<unsigned char> image = DeviceWave(kRate, 999);
-    image.resize(44 + 1000 * kChannels * 2);
+    image.resize(44 + 1000 * kChannels * 2 + 2);
     Play(player, image);
-    Pause(300);
-    EXPECT_LE(m_audio.Count(999), 1000u * kChannels);
+    ASSERT_TRUE(WaitUntil([&] { return m_audio.Count(999) >= 1000u * kChannels; }));
+    Pause(200);
+    EXPECT_EQ(m_audio.Count(999), 1000u * kChannels);
 
     Play(player, DeviceWave(kRate / 20, 555));
     EXPECT_TRUE(WaitUntil([&] { return m_audio.Count(555) == kRate / 20 * kChannels; }));
@@ -228,6 +230,30 @@ TEST(SdlAudioPlayerWithoutDevice, UnknownDriverLeavesCuesSilent) {
     player.WaitUntilDone();
     player.Stop();
     EXPECT_FALSE(player.HasDevice());
+}
+
+TEST(SdlAudioPlayerWithoutDevice, FailingToOpenTheSoundCardWritesNothing) {
+    // Where ALSA finds no card it would otherwise complain on stderr; where it finds
+    // one, the cue plays and there is nothing to say either.
+    CTempDir dir;
+    CEnvironment driver("SDL_AUDIODRIVER", "alsa");
+    const std::string log = dir.File("stderr.txt");
+    std::fflush(stderr);
+    const int saved = dup(2);
+    ASSERT_GE(saved, 0);
+    FILE* capture = std::fopen(log.c_str(), "w");
+    ASSERT_NE(capture, nullptr);
+    dup2(fileno(capture), 2);
+    {
+        CSdlAudioPlayer player;
+        Play(player, DeviceWave(kRate / 100, 1000));
+        player.Stop();
+    }
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::fclose(capture);
+    EXPECT_TRUE(ReadFile(log).empty()) << std::string(ReadFile(log).begin(), ReadFile(log).end());
 }
 
 TEST(SdlAudioPlayerWithoutDevice, DeviceThatCannotOpenLeavesCuesSilent) {
