@@ -173,14 +173,6 @@ TEST_F(SoundBankTest, FailedAddLeavesTheBankUnchanged) {
     EXPECT_EQ(Names(bank), std::vector<std::string>{"Start1.wav"});
 }
 
-TEST_F(SoundBankTest, CueKeepsTheDirectoryItWasGiven) {
-    ASSERT_TRUE(WriteFile(m_program.File("Start1.wav"), Wave(1)));
-    CSoundBank bank;
-    ASSERT_TRUE(bank.AddCue("Start1.wav", ProgramDir().c_str()));
-    ASSERT_NE(bank.FindCue("Start1.wav")->directory, nullptr);
-    EXPECT_EQ(std::string(bank.FindCue("Start1.wav")->directory), ProgramDir());
-}
-
 TEST_F(SoundBankTest, DiscoveryDoesNotStallOnANameAlreadyInTheBank) {
     ASSERT_TRUE(WriteFile(m_current.File("Start2.wav"), Wave(2)));
     ASSERT_TRUE(WriteFile(m_current.File("Start3.wav"), Wave(3)));
@@ -287,14 +279,6 @@ TEST_F(SoundBankTest, LargeSparseFileIsReadWholeOrRejected) {
     const std::vector<unsigned char> head = Wave(7);
     EXPECT_TRUE(std::equal(head.begin(), head.end(), cue->data));
     EXPECT_EQ(cue->data[size - 1], 0);
-}
-
-TEST_F(SoundBankTest, ReadWholeFileReportsNothingForAMissingFile) {
-    unsigned char* data = reinterpret_cast<unsigned char*>(this);
-    uint32_t length = 99;
-    CSoundBank::ReadWholeFile("Nowhere.wav", ProgramDir().c_str(), data, length);
-    EXPECT_EQ(data, nullptr);
-    EXPECT_EQ(length, 0u);
 }
 
 TEST_F(SoundBankTest, PlayCueHandsTheCueBytesToThePlayer) {
