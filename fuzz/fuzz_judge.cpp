@@ -1,0 +1,96 @@
+// Fuzzes answer judging: the input is cut into a typed and an expected text at its
+// first NUL byte, or half-way when there is none. Besides not crashing, the judge must
+// decide exactly as the plain steps do (pattern-based splitting, removal with the
+// list's FindNoCase and RemoveRange, share against the threshold), and the
+// table-driven splitter must find the same words as the pattern searches.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "judge/answer_judge.h"
+#include "quiz/item_list.h"
+#include "quiz/text_buffer.h"
+
+namespace {
+CAnswerJudge& Judge() {
+    static CAnswerJudge* judge = [] {
+        auto* made = new CAnswerJudge(nullptr);
+        for (const char* word : {"the", "of", "a", "an", "S", "x+", "THE", "", "this", "(q)"})
+            made->ignoreWords.Add(new CTextBuffer(word));
+        return made;
+    }();
+    return *judge;
+}
+
+bool SameWords(const CTextList& a, const CTextList& b) {
+    if (a.GetCount() != b.GetCount())
+        return false;
+    for (int32_t i = 0; i < a.GetCount(); ++i) {
+        const CTextBuffer* x = a.GetAt(i);
+        const CTextBuffer* y = b.GetAt(i);
+        if (x->GetLength() != y->GetLength() ||
+            std::memcmp(x->GetText(), y->GetText(), static_cast<size_t>(x->GetLength())) != 0)
+            return false;
+    }
+    return true;
+}
+
+void CheckSplitter(const CAnswerJudge& judge, const CTextBuffer& text) {
+    CTextList fast;
+    CTextList plain;
+    judge.SplitWords(text, fast);
+    CAnswerJudge::SplitWordsByPattern(text, plain);
+    if (!SameWords(fast, plain))
+        __builtin_trap();
+}
+
+// The share as the plain steps give it: -1 when no expected word is left.
+double PlainShare(const CAnswerJudge& judge, const CTextBuffer& typed,
+                  const CTextBuffer& expected) {
+    CTextList typedWords;
+    CTextList expectedWords;
+    CAnswerJudge::SplitWordsByPattern(typed, typedWords);
+    CAnswerJudge::SplitWordsByPattern(expected, expectedWords);
+    for (const CTextBuffer* entry : judge.ignoreWords) {
+        const int32_t slot = expectedWords.FindNoCase(entry->GetText());
+        if (slot >= 0)
+            expectedWords.RemoveRange(slot, slot);
+    }
+    if (expectedWords.GetCount() == 0)
+        return -1.0;
+    int32_t found = 0;
+    for (const CTextBuffer* word : expectedWords) {
+        if (typedWords.FindNoCase(word->GetText()) >= 0)
+            ++found;
+    }
+    return static_cast<double>(found) / expectedWords.GetCount();
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const char* bytes = reinterpret_cast<const char*>(data);
+    const void* nul = std::memchr(data, 0, size);
+    const size_t cut =
+        nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - data) : size / 2;
+    const size_t skip = nul ? 1 : 0;
+    // Both halves are C texts to the judge: each ends at its first NUL.
+    const std::string typed = std::string(bytes, cut).c_str();
+    const std::string expected = std::string(bytes + cut + skip, size - cut - skip).c_str();
+
+    CAnswerJudge& judge = Judge();
+    const CTextBuffer typedText(typed.c_str());
+    const CTextBuffer expectedText(expected.c_str());
+    CheckSplitter(judge, typedText);
+    CheckSplitter(judge, expectedText);
+
+    const double share = PlainShare(judge, typedText, expectedText);
+    for (const double threshold : {0.65, 0.5, 1.0, 0.01}) {
+        judge.threshold = threshold;
+        const bool right = judge.IsCorrect(typed.c_str(), expected.c_str());
+        if (right != (share >= 0 && share >= threshold))
+            __builtin_trap();
+    }
+    judge.threshold = CAnswerJudge::kDefaultThreshold;
+    return 0;
+}
