@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 enum EPatternOp : unsigned char {
     OP_END = 0,
@@ -41,6 +42,12 @@ public:
     bool IsAnchored() const { return m_bAnchored; }
     const unsigned char* GetRequiredLiteral() const { return m_pRequiredLiteral; }
     int32_t GetRequiredLiteralLength() const { return m_nRequiredLiteralLength; }
+    // Where the last successful Find placed the whole match (0) or group n
+    // (1 to 9) in the subject; null when unset.
+    const char* GetMatchStart(int n) const {
+        return n >= 0 && n < 10 ? m_apMatchStart[n] : nullptr;
+    }
+    const char* GetMatchEnd(int n) const { return n >= 0 && n < 10 ? m_apMatchEnd[n] : nullptr; }
 
 private:
     // Implementation details are free; the fields below are the engine's state.
@@ -60,4 +67,49 @@ private:
     int32_t m_nProgramSize = 0;
     const char* m_pInput = nullptr;
     const char* m_pSubjectStart = nullptr;
+
+    // Compilation helpers.
+    unsigned char* ParseChoice(bool group, int& flags);
+    unsigned char* ParseAlternative(int& flags);
+    unsigned char* ParseItem(int& flags);
+    unsigned char* ParseAtom(int& flags);
+    unsigned char* ParseSet();
+    unsigned char* EmitNode(unsigned char op);
+    void EmitByte(unsigned char c);
+    void InsertNode(unsigned char op, unsigned char* at);
+    void LinkTail(unsigned char* node, unsigned char* target);
+    void LinkOperandTail(unsigned char* node, unsigned char* target);
+    bool GrowSize(int32_t bytes);
+    void ComputeHints(bool startsWithRepetition);
+    void ReleaseProgram();
+
+    // Matching helpers.
+    int32_t NextNode(int32_t node) const;
+    bool Attempt(const char* start);
+    bool Run();
+    int32_t NextRepeatCount(int32_t node, const char* start, int32_t below) const;
+    bool HasFailed(int32_t node, const char* at) const;
+    void NoteFailure(int32_t node, const char* at);
+    void StartRemembering();
+
+    // A point the interpreter can come back to: a choice (the OP_ALT being
+    // tried), a repetition (how many bytes it currently takes) or a group
+    // boundary (recorded once the whole match succeeds).
+    struct SFrame {
+        const char* pAt;
+        int32_t nNode;
+        int32_t nCount;
+    };
+
+    bool m_bTooBig = false;
+    bool m_bAborted = false;
+    bool m_bRemembering = false;
+    bool m_bMemoRefused = false;
+    int32_t m_nNodeCount = 0;
+    int64_t m_nRetries = 0;
+    const char* m_pFurthest = nullptr;
+    int64_t m_nSubjectLength = 0;
+    std::vector<SFrame> m_frames;
+    std::vector<int32_t> m_nodeIndex;
+    std::vector<uint64_t> m_failed;
 };
