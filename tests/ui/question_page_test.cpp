@@ -95,8 +95,9 @@ TEST_F(PageFileTest, QuestionPageIsSizedToTheFeedbackBox) {
     Start();
     EXPECT_EQ(m_dlg->GetPageDirectory(), m_strProgramDirectory);
     Open("capitals.txt");
+    // Plain ASCII is UTF-8 as well.
     EXPECT_EQ(ReadProgramFile("QuestionTemp.html"),
-              TemplatePage("What is the capital of France?", 401));
+              TemplatePage("What is the capital of France?", 401, "utf-8"));
 }
 
 TEST_F(PageFileTest, NextQuestionOverwritesThePageAndTheExplanationStays) {
@@ -107,7 +108,7 @@ TEST_F(PageFileTest, NextQuestionOverwritesThePageAndTheExplanationStays) {
     m_dlg->OnExplanation();
     m_dlg->OnEnter();
     EXPECT_EQ(ReadProgramFile("QuestionTemp.html"),
-              TemplatePage("Name the primary colours of light,<br>\nin any order.", 460));
+              TemplatePage("Name the primary colours of light,<br>\nin any order.", 460, "utf-8"));
     EXPECT_EQ(ReadProgramFile("ExplanationTemp.html"),
               "<html><body>Paris has been the capital since the Middle Ages.</body></html>");
 }
