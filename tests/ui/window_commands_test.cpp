@@ -178,12 +178,3 @@ TEST_F(WindowCommandsTest, DestroyedDialogDetachesItsAutomationObject) {
     m_dlg.reset();
     EXPECT_EQ(proxy.m_pDialog, nullptr);
 }
-
-TEST_F(WindowCommandsTest, EscapeAndTabKeysDoNothing) {
-    Start();
-    Open("capitals.txt");
-    const size_t calls = m_log.size();
-    m_dlg->OnIgnoreKey();
-    EXPECT_EQ(m_log.size(), calls);
-    EXPECT_EQ(m_dlg->GetState(), QuizState::Asking);
-}
