@@ -1,15 +1,40 @@
 #include "gui_fixture.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QWebEnginePage>
+#include <functional>
 
 #include "ui/qt/qt_text.h"
-#include "ui/qt/web_browser2.h"
+
+namespace {
+
+// Runs the event loop until done says so or the time is up, waking at each page
+// load. The page engine works through the event loop itself, so a wait that
+// sleeps between turns (as QTest::qWaitFor does) slows every load by seconds.
+bool RunLoopUntil(const std::function<bool()>& done, int timeoutMs, QWebEngineView* view) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0) {
+            return false;
+        }
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(left), &loop, &QEventLoop::quit);
+        QObject::connect(view, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+} // namespace
 
 CGuiFixture::CGuiFixture() : window(&player) {
     QFile::copy(QStringLiteral(TORVI_RES_DIR "/Welcome.htm"), folder.filePath("Welcome.htm"));
@@ -36,7 +61,8 @@ bool CGuiFixture::Start() {
 }
 
 bool CGuiFixture::WaitForPage(int timeoutMs) {
-    const bool came = QTest::qWaitFor([this] { return m_nLoadsFinished > m_nLoadsSeen; }, timeoutMs);
+    const bool came = RunLoopUntil([this] { return m_nLoadsFinished > m_nLoadsSeen; }, timeoutMs,
+                                   window.GetBrowser());
     m_nLoadsSeen = m_nLoadsFinished;
     return came;
 }
@@ -50,11 +76,16 @@ bool CGuiFixture::OpenQuiz(const QString& name) {
 QString CGuiFixture::PageText() {
     QString text;
     bool done = false;
+    QEventLoop loop;
     window.GetBrowser()->page()->toPlainText([&](const QString& result) {
         text = result;
         done = true;
+        loop.quit();
     });
-    QTest::qWaitFor([&] { return done; }, 5000);
+    if (!done) {
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     return text;
 }
 

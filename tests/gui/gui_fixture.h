@@ -10,6 +10,7 @@
 
 #include "sound/audio_player.h"
 #include "ui/qt/torvi_main_window.h"
+#include "ui/qt/web_browser2.h"
 #include "ui/torvi_dlg.h"
 
 class QLineEdit;

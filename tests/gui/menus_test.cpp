@@ -2,6 +2,7 @@
 // without an editor beside the program.
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>

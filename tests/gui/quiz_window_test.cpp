@@ -53,9 +53,8 @@ private slots:
         QVERIFY(f.Start());
         QVERIFY(f.OpenQuiz(QStringLiteral("capitals.txt")));
         f.Answer(1, QStringLiteral("Lyon"));
-        QCOMPARE(f.FeedbackText(),
-                 QStringLiteral("You are wrong, the correct answer is:      "
-                                "{Press Enter to continue}\nParis"));
+        QCOMPARE(f.FeedbackText(), QStringLiteral("You are wrong, the correct answer is:      "
+                                                  "{Press Enter to continue}\nParis"));
         QCOMPARE(f.CommentText(), QStringLiteral("Paris lies on the Seine."));
         QVERIFY(!f.Box(1)->isEnabled());
         QVERIFY(f.Box(1)->isVisible());

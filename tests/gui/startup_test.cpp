@@ -40,7 +40,8 @@ private slots:
         for (int i = 1; i <= CWindowServices::kAnswerBoxes; ++i) {
             QVERIFY2(!f.Box(i)->isEnabled(), qPrintable(QString::number(i)));
         }
-        for (EButton button : {EButton::Explanation, EButton::Quit, EButton::Restart, EButton::Repeat}) {
+        for (EButton button :
+             {EButton::Explanation, EButton::Quit, EButton::Restart, EButton::Repeat}) {
             QVERIFY(!f.Button(button)->isEnabled());
         }
         QVERIFY(f.window.GetMenuAction(EMenuItem::InOrder)->isChecked());
