@@ -29,7 +29,10 @@ class CTranscript {
 public:
     explicit CTranscript(std::ostream& out) : m_out(out) {}
 
-    void Block(const std::string& text, bool rule) {
+    void Block(std::string_view text, bool rule) {
+        // Empty lines at the end of a box show nothing.
+        while (!text.empty() && text.back() == '\n')
+            text.remove_suffix(1);
         if (m_last != ELast::Start)
             m_out << '\n';
         if (rule)

@@ -1,0 +1,162 @@
+// torvi-cli run as a program: usage errors, and the built binary playing a quiz
+// from piped, empty and closed standard input.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "cli/cmd_run.h"
+#include "cli_test_support.h"
+
+using cli_test::CRunResult;
+using cli_test::CTempDir;
+
+namespace {
+
+constexpr CliCommandFactory kCommands[] = {MakeRunCommand};
+
+std::string RunData() {
+    return std::string(TORVI_TEST_DATA_DIR) + "/run";
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Runs the built torvi-cli in folder with the given arguments; stdinSetup is the
+// shell redirection for its standard input.
+CRunResult RunBinary(const CTempDir& scratch, const std::string& folder,
+                     const std::string& arguments, const std::string& stdinSetup) {
+    const std::string command = "cd '" + folder + "' && SDL_AUDIODRIVER=dummy '" +
+                                std::string(TORVI_BIN_DIR) + "/torvi-cli' run " + arguments + " " +
+                                stdinSetup + " >'" + scratch.File("out") + "' 2>'" +
+                                scratch.File("err") + "'";
+    const int status = std::system(command.c_str());
+    CRunResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadAll(scratch.File("out"));
+    result.err = ReadAll(scratch.File("err"));
+    return result;
+}
+
+TEST(RunCommandUsage, MissingQuizIsAUsageError) {
+    const CRunResult result = cli_test::RunCli(kCommands, {"run"});
+    EXPECT_EQ(result.exitCode, kExitUsage);
+    EXPECT_NE(result.err.find("QUIZ"), std::string::npos) << result.err;
+}
+
+TEST(RunCommandUsage, SeedMustBeAWholeNumber) {
+    for (const char* seed : {"-3", "abc", "1.5", "99999999999999999999"}) {
+        const CRunResult result =
+            cli_test::RunCli(kCommands, {"run", "--seed", seed, RunData() + "/capitals.txt"});
+        EXPECT_EQ(result.exitCode, kExitUsage) << seed;
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("--seed"), std::string::npos) << result.err;
+    }
+}
+
+TEST(RunCommandUsage, UnreadableQuizIsAUsageError) {
+    CRunResult result = cli_test::RunCli(kCommands, {"run", RunData() + "/missing.txt"});
+    EXPECT_EQ(result.exitCode, kExitUsage);
+    EXPECT_EQ(result.err, "torvi-cli: cannot read the quiz file '" + RunData() +
+                              "/missing.txt': No such file or directory\n");
+    result = cli_test::RunCli(kCommands, {"run", RunData()});
+    EXPECT_EQ(result.exitCode, kExitUsage);
+    EXPECT_NE(result.err.find("it is a directory"), std::string::npos) << result.err;
+}
+
+TEST(RunCommandUsage, UnreadableIgnoreWordsFileIsAUsageError) {
+    const CRunResult result = cli_test::RunCli(
+        kCommands, {"run", "--ignore-words", RunData() + "/none.txt", RunData() + "/capitals.txt"});
+    EXPECT_EQ(result.exitCode, kExitUsage);
+    EXPECT_NE(result.err.find("ignore-word file"), std::string::npos) << result.err;
+}
+
+TEST(RunBinary, PlaysAQuizFromPipedInput) {
+    CTempDir scratch;
+    scratch.Write("in", "Paris\nred\ngreen\nblue\n:quit\n");
+    const CRunResult result =
+        RunBinary(scratch, RunData(), "--no-sound capitals.txt", "<'" + scratch.File("in") + "'");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    // The relative path is opened as the file dialog would give it: in full.
+    const std::string expectedStart = "Halvan Torvi - " + RunData() + "/capitals.txt\n";
+    EXPECT_EQ(result.out.substr(0, expectedStart.size()), expectedStart);
+    const std::string ending = "Answer 1 of 3: :quit\n\nYou got 2/3 right.\n\nPress Enter to "
+                               "leave, or type :restart to play again: \n";
+    ASSERT_GE(result.out.size(), ending.size());
+    EXPECT_EQ(result.out.substr(result.out.size() - ending.size()), ending);
+}
+
+TEST(RunBinary, EmptyOrClosedInputEndsTheQuiz) {
+    CTempDir scratch;
+    for (const char* input : {"</dev/null", "<&-"}) {
+        const CRunResult result = RunBinary(scratch, RunData(), "--no-sound capitals.txt", input);
+        EXPECT_EQ(result.exitCode, 0) << input << result.err;
+        const std::string ending = "Answer 1 of 1: \n\nYou got 0/3 right.\n";
+        ASSERT_GE(result.out.size(), ending.size()) << input;
+        EXPECT_EQ(result.out.substr(result.out.size() - ending.size()), ending) << input;
+    }
+}
+
+TEST(RunBinary, QuizThatDoesNotLoadExitsWithOne) {
+    CTempDir scratch;
+    const CRunResult result =
+        RunBinary(scratch, RunData(), "--no-sound bad_syntax.txt", "</dev/null");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Torvi: Bad Syntax for Torvi file.\n\n It's probably a question not "
+                          "matched with an answer.\n");
+}
+
+TEST(RunBinary, IgnoreWordsComeFromTheOptionOrTheCurrentFolder) {
+    // "the dog" is expected; "dog" alone is right only when "the" is ignored.
+    CTempDir scratch;
+    scratch.Write("in", "gracias\ndog\n");
+    const std::string input = "<'" + scratch.File("in") + "'";
+    const std::string quiz = "'" + RunData() + "/cp1252.txt'";
+
+    CTempDir bare;
+    CRunResult result = RunBinary(scratch, bare.Path(), "--no-sound " + quiz, input);
+    EXPECT_NE(result.out.find("You got 1/2 right."), std::string::npos) << result.out;
+
+    const std::string ignoreFile = scratch.Write("words.txt", "the\n");
+    result = RunBinary(scratch, bare.Path(),
+                       "--no-sound --ignore-words '" + ignoreFile + "' " + quiz, input);
+    EXPECT_NE(result.out.find("You got 2/2 right."), std::string::npos) << result.out;
+
+    CTempDir withDefault;
+    withDefault.Write("IgnoreW.TXT", "a\nthe\n");
+    result = RunBinary(scratch, withDefault.Path(), "--no-sound " + quiz, input);
+    EXPECT_NE(result.out.find("You got 2/2 right."), std::string::npos) << result.out;
+}
+
+TEST(RunBinary, SoundOnWithoutADeviceGivesTheSameTranscript) {
+    CTempDir scratch;
+    scratch.Write("in", "Paris\nx\ny\nz\n\n");
+    const std::string input = "<'" + scratch.File("in") + "'";
+    const CRunResult silent = RunBinary(scratch, RunData(), "--no-sound capitals.txt", input);
+    const CRunResult withSound = RunBinary(scratch, RunData(), "capitals.txt", input);
+    EXPECT_EQ(withSound.exitCode, 0) << withSound.err;
+    EXPECT_EQ(withSound.out, silent.out);
+}
+
+TEST(RunBinary, SameSeedSameJumbledTranscript) {
+    CTempDir scratch;
+    scratch.Write("in", std::string(30, '\n'));
+    const std::string input = "<'" + scratch.File("in") + "'";
+    const CRunResult first =
+        RunBinary(scratch, RunData(), "--jumbled --seed 4242 --no-sound twelve.txt", input);
+    const CRunResult second =
+        RunBinary(scratch, RunData(), "--jumbled --seed 4242 --no-sound twelve.txt", input);
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out, second.out);
+    EXPECT_NE(first.out.find("You got 0/12 right."), std::string::npos) << first.out;
+}
+
+} // namespace
