@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "quiz/encoding.h"
+#include "quiz/quiz_file_reader.h"
 #include "quiz/random_source.h"
 
 namespace {
@@ -43,11 +43,23 @@ void AppendGrowing(CTextBuffer& out, const char* text, int32_t n) {
     out.AppendRange(text, n);
 }
 
+// A block grown line by line carries spare room; what is kept holds only its text.
+void FitExactly(CTextBuffer& text) {
+    if (text.GetCapacity() > text.GetLength() + 1) {
+        CTextBuffer exact;
+        exact.AssignRange(text.GetText(), text.GetLength());
+        text = std::move(exact);
+    }
+}
+
 // Reads one block as ReadBlock describes it. line is scratch space for the lines
 // after the first; lineStarts, when given, receives the file position of each line
 // that went into the block.
-bool ReadBlockLines(const CTextBuffer& fileText, int32_t& position, CTextBuffer& out,
-                    bool stopAtMarks, CTextBuffer& line, std::vector<int32_t>* lineStarts) {
+// The source is the whole file text (a CTextBuffer) or the file read piece by piece
+// (a CQuizFileReader); both give the same lines.
+template <typename TSource>
+bool ReadBlockLines(TSource& fileText, int32_t& position, CTextBuffer& out, bool stopAtMarks,
+                    CTextBuffer& line, std::vector<int32_t>* lineStarts) {
     const int32_t firstStart = position;
     if (!fileText.NextLine(position, out))
         return false;
@@ -92,53 +104,17 @@ bool ReadBlockLines(const CTextBuffer& fileText, int32_t& position, CTextBuffer&
     return true;
 }
 
-// Line numbers of file positions, counted forward from the last one asked for, so
-// numbering every block of a file costs one pass. A line ends at LF, at CR LF or at
-// a lone CR.
-class CLineCounter {
-public:
-    explicit CLineCounter(const CTextBuffer& text) : m_text(text) {}
+// True when the block holds "<html>" in any case. Most blocks hold no "<" at all,
+// and those need no closer look.
+bool HoldsHtmlTag(const CTextBuffer& block) {
+    const void* angle = std::memchr(block.GetText(), '<', static_cast<size_t>(block.GetLength()));
+    return angle && block.FindNoCase("<html>", 0) >= 0;
+}
 
-    int32_t LineAt(int32_t position) {
-        if (position < m_nPosition) {
-            m_nPosition = 0;
-            m_nLine = 1;
-        }
-        const char* data = m_text.GetText();
-        const int32_t length = m_text.GetLength();
-        position = std::min(position, length);
-        for (; m_nPosition < position; ++m_nPosition) {
-            const char c = data[m_nPosition];
-            if (c == '\n' ||
-                (c == '\r' && (m_nPosition + 1 >= length || data[m_nPosition + 1] != '\n')))
-                ++m_nLine;
-        }
-        return m_nLine;
-    }
-
-private:
-    const CTextBuffer& m_text;
-    int32_t m_nPosition = 0;
-    int32_t m_nLine = 1;
-};
-
-// The physical line of the file that starts at position, without its line end.
-std::string LineFrom(const CTextBuffer& text, int32_t position, bool utf8) {
-    const char* data = text.GetText();
-    const int32_t length = text.GetLength();
-    int32_t end = position;
-    while (end < length && data[end] != '\r' && data[end] != '\n')
-        ++end;
-    std::string line(data + position, static_cast<size_t>(end - position));
-    if (line.size() > kFirstLineShown) {
-        size_t cut = kFirstLineShown;
-        // Never split a UTF-8 character: its continuation bytes are 10xxxxxx.
-        while (utf8 && cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-            --cut;
-        line.resize(cut);
-        line += "...";
-    }
-    return line;
+// StartsWithNoCase over a text of known length that need not end in a NUL.
+bool BeginsWithNoCase(const char* data, int32_t length, int32_t start, const char* prefix) {
+    const auto n = static_cast<int32_t>(std::strlen(prefix));
+    return length - start >= n && StartsWithNoCase(std::string(data + start, n).c_str(), prefix);
 }
 
 bool IsBlankLine(const char* data, int32_t length, int32_t start) {
@@ -150,9 +126,9 @@ bool IsBlankLine(const char* data, int32_t length, int32_t start) {
 }
 
 // Fills in the report's view of "option:" lines that the header did not take.
-void FindStrayOptions(const CTextBuffer& text, int32_t headerEnd, CLoadReport& report) {
-    const char* data = text.GetText();
-    const int32_t length = text.GetLength();
+void FindStrayOptions(const std::vector<char>& text, int32_t headerEnd, CLoadReport& report) {
+    const char* data = text.data();
+    const auto length = static_cast<int32_t>(text.size());
     std::vector<int32_t> lineStarts;
     lineStarts.push_back(0);
     for (int32_t i = 0; i < length; ++i) {
@@ -169,16 +145,17 @@ void FindStrayOptions(const CTextBuffer& text, int32_t headerEnd, CLoadReport& r
         size_t k = 1;
         while (k < lineStarts.size() && IsBlankLine(data, length, lineStarts[k]))
             ++k;
-        if (k < lineStarts.size() && StartsWithNoCase(data + lineStarts[k], "option:")) {
+        if (k < lineStarts.size() && BeginsWithNoCase(data, length, lineStarts[k], "option:")) {
             report.hiddenHeaderLine = static_cast<int32_t>(k + 1);
-            while (k < lineStarts.size() && (IsBlankLine(data, length, lineStarts[k]) ||
-                                             StartsWithNoCase(data + lineStarts[k], "option:")))
+            while (k < lineStarts.size() &&
+                   (IsBlankLine(data, length, lineStarts[k]) ||
+                    BeginsWithNoCase(data, length, lineStarts[k], "option:")))
                 ++k;
             i = k;
         }
     }
     for (; i < lineStarts.size(); ++i) {
-        if (lineStarts[i] >= headerEnd && StartsWithNoCase(data + lineStarts[i], "option:"))
+        if (lineStarts[i] >= headerEnd && BeginsWithNoCase(data, length, lineStarts[i], "option:"))
             report.strayOptionLines.push_back(static_cast<int32_t>(i + 1));
     }
 }
@@ -228,8 +205,11 @@ bool CQuestionSet::Load(const char* path, CLoadReport* report) {
     if (report)
         *report = CLoadReport{};
 
-    CTextBuffer file;
-    if (!file.LoadFile(path)) {
+    // The file is read a piece at a time: a large quiz never sits in memory whole
+    // beside its questions. A report looks at the whole text afterwards, so then
+    // every byte is kept.
+    CQuizFileReader file;
+    if (!file.Open(path, report != nullptr)) {
         // Nothing to read: the caller tells the user the file did not load.
         m_bUtf8 = true;
         m_lastError.failure = ELoadFailure::CannotOpen;
@@ -237,16 +217,12 @@ bool CQuestionSet::Load(const char* path, CLoadReport* report) {
             report->error = m_lastError;
         return false;
     }
-    const char* data = file.GetText();
-    const int32_t length = file.GetLength();
-    m_bUtf8 = IsValidUtf8(std::string_view(data, static_cast<size_t>(length)));
 
-    CLineCounter lines(file);
     CTextBuffer line;
     int32_t position = 0;
 
     // The option header: only when the file's very first characters are "option:".
-    if (StartsWithNoCase(data, "option:")) {
+    if (file.StartsWithNoCase(0, "option:")) {
         CTextBuffer rest;
         do {
             const int32_t optionStart = position;
@@ -267,21 +243,25 @@ bool CQuestionSet::Load(const char* path, CLoadReport* report) {
             }
             if (report)
                 report->options.push_back(
-                    {lines.LineAt(optionStart),
+                    {file.LineAt(optionStart),
                      std::string(text, static_cast<size_t>(rest.GetLength()))});
-        } while (StartsWithNoCase(data + position, "option:"));
+            file.Release(position);
+        } while (file.StartsWithNoCase(position, "option:"));
     }
     const int32_t headerEnd = position;
 
     auto fail = [&](ELoadFailure failure, int32_t blockStart) {
         questions.RemoveAll();
         m_lastError.failure = failure;
-        m_lastError.line = CLineCounter(file).LineAt(blockStart);
-        m_lastError.firstLine = LineFrom(file, blockStart, m_bUtf8);
+        // The line text first: finishing the file lets the bytes before go.
+        m_lastError.firstLine = file.LineFrom(blockStart, kFirstLineShown, file.IsUtf8());
+        file.Finish();
+        m_bUtf8 = file.IsUtf8();
+        m_lastError.line = file.LineAt(blockStart);
         if (report) {
             report->error = m_lastError;
             report->questions.clear();
-            FindStrayOptions(file, headerEnd, *report);
+            FindStrayOptions(file.GetWholeText(), headerEnd, *report);
         }
         return false;
     };
@@ -291,17 +271,17 @@ bool CQuestionSet::Load(const char* path, CLoadReport* report) {
     std::vector<int32_t>* answerStarts = report ? &answerLineStarts : nullptr;
     std::vector<std::pair<int32_t, int32_t>> answerRanges;
 
+    // The question block is read straight into the new question's text.
+    auto question = std::make_unique<CQuestion>();
     int32_t questionStart = position;
-    bool haveQuestion = ReadBlockLines(file, position, block, false, line, nullptr);
-    while (haveQuestion) {
-        auto question = std::make_unique<CQuestion>();
-        question->text.AssignRange(block.GetText(), block.GetLength());
+    while (ReadBlockLines(file, position, question->text, false, line, nullptr)) {
+        FitExactly(question->text);
 
         const int32_t answerStart = position;
         answerLineStarts.clear();
         if (!ReadBlockLines(file, position, block, true, line, answerStarts))
             return fail(ELoadFailure::NoAnswerBlock, questionStart);
-        if (block.FindNoCase("<html>", 0) >= 0)
+        if (HoldsHtmlTag(block))
             return fail(ELoadFailure::HtmlInAnswer, answerStart);
         if (block.GetLength() >= 2 && block.GetText()[0] == '>' && block.GetText()[1] == '>') {
             question->ordered = true;
@@ -326,7 +306,7 @@ bool CQuestionSet::Load(const char* path, CLoadReport* report) {
         // Comment and explanation blocks, in any order; a later one of a kind
         // replaces the earlier.
         for (;;) {
-            const char mark = position < length ? data[position] : '\0';
+            const char mark = file.ByteAt(position);
             if (mark != ';' && mark != '~')
                 break;
             const int32_t markStart = position;
@@ -338,20 +318,22 @@ bool CQuestionSet::Load(const char* path, CLoadReport* report) {
                 target.Assign(nullptr);
                 continue;
             }
-            if (mark == ';' && block.FindNoCase("<html>", 0) >= 0)
+            if (mark == ';' && HoldsHtmlTag(block))
                 return fail(ELoadFailure::HtmlInComment, markStart);
-            target.AssignRange(block.GetText(), block.GetLength());
+            CTextBuffer kept;
+            kept.AssignRange(block.GetText(), block.GetLength());
+            target = std::move(kept);
         }
 
         if (report) {
             CLoadReport::CQuestionLines where;
-            where.textLine = lines.LineAt(questionStart);
+            where.textLine = file.LineAt(questionStart);
             // Answer lines map one to one onto the block's lines; an empty block
             // (one blank line) gives no answer.
             for (size_t k = 0; k < answerRanges.size() && k < answerLineStarts.size(); ++k)
-                where.answerLines.push_back(lines.LineAt(answerLineStarts[k]));
+                where.answerLines.push_back(file.LineAt(answerLineStarts[k]));
             while (where.answerLines.size() < answerRanges.size())
-                where.answerLines.push_back(lines.LineAt(answerStart));
+                where.answerLines.push_back(file.LineAt(answerStart));
             report->questions.push_back(std::move(where));
         }
 
@@ -359,12 +341,25 @@ bool CQuestionSet::Load(const char* path, CLoadReport* report) {
             questions.ReserveSlots(std::max(20, questions.GetCapacity() * 2));
         questions.Add(question.release());
 
+        question = std::make_unique<CQuestion>();
         questionStart = position;
-        haveQuestion = ReadBlockLines(file, position, block, false, line, nullptr);
+        // Nothing before the next record is looked at again.
+        file.Release(questionStart);
     }
 
+    file.Finish();
+    m_bUtf8 = file.IsUtf8();
+    if (file.IsTooLarge()) {
+        questions.RemoveAll();
+        m_lastError.failure = ELoadFailure::CannotOpen;
+        if (report) {
+            *report = CLoadReport{};
+            report->error = m_lastError;
+        }
+        return false;
+    }
     if (report)
-        FindStrayOptions(file, headerEnd, *report);
+        FindStrayOptions(file.GetWholeText(), headerEnd, *report);
     Reset();
     return true;
 }

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "quiz/encoding.h"
 #include "quiz/question_set.h"
+#include "quiz/quiz_file_reader.h"
 #include "quiz_files.h"
 
 namespace {
@@ -131,7 +133,8 @@ CPlainQuiz PlainLoad(const std::string& path, CAnswerJudge& judge) {
 }
 
 // Lines built from the format's keywords and marks, glued with every kind of
-// line end, NUL bytes and high bytes.
+// line end, NUL bytes and UTF-8 characters of two to four bytes; one file in four
+// also holds a byte that is not UTF-8.
 std::string MakeQuiz(std::mt19937& random) {
     static const std::vector<std::string> kPieces = {
         "option:",
@@ -158,7 +161,9 @@ std::string MakeQuiz(std::mt19937& random) {
         "ML>",
         "<!DOCTYPE html>",
         "x",
-        "\xE9",
+        "caf\xC3\xA9",
+        "\xE2\x82\xAC",
+        "\xF0\x9F\x98\x80",
         std::string("\0", 1),
         "option:PercentForCorrect: 2",
     };
@@ -172,6 +177,8 @@ std::string MakeQuiz(std::mt19937& random) {
         quiz += pick(kPieces);
         quiz += pick(kEnds);
     }
+    if (random() % 4 == 0)
+        quiz.insert(std::uniform_int_distribution<size_t>(0, quiz.size())(random), "\xE9");
     return quiz;
 }
 
@@ -180,13 +187,21 @@ TEST(QuizLoadReferenceTest, GeneratedFilesLoadAsAPlainReadingDoes) {
     const std::string ignorePath = folder.Write("IgnoreW.TXT", "the\nof\na\n");
     std::mt19937 random(20240607);
     int loaded = 0;
+    // The file is read in pieces of these sizes, so piece boundaries fall inside
+    // lines, line ends, keywords and UTF-8 characters.
+    const size_t chunkSizes[] = {0, 1, 2, 3, 5, 8, 64};
     for (int round = 0; round < 3000; ++round) {
         const std::string bytes = MakeQuiz(random);
         const std::string path = folder.Write("quiz.txt", bytes);
         CQuestionSet set(ignorePath.c_str());
         CAnswerJudge judge(ignorePath.c_str());
         const CPlainQuiz expected = PlainLoad(path, judge);
-        const bool ok = set.Load(path.c_str());
+        CQuizFileReader::SetChunkSize(chunkSizes[round % std::size(chunkSizes)]);
+        // Loading with a report keeps the whole text and must read the same.
+        CLoadReport report;
+        const bool ok = round % 2 ? set.Load(path.c_str(), &report) : set.Load(path.c_str());
+        CQuizFileReader::SetChunkSize(0);
+        ASSERT_EQ(IsValidUtf8(bytes), set.IsUtf8()) << "file:\n" << bytes;
         ASSERT_EQ(expected.ok, ok) << "file:\n" << bytes;
         ASSERT_DOUBLE_EQ(judge.threshold, set.GetThreshold()) << "file:\n" << bytes;
         ASSERT_EQ(WordsOf(judge.ignoreWords), WordsOf(set.GetIgnoreWords())) << "file:\n" << bytes;
