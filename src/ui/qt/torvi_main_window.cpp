@@ -135,7 +135,7 @@ QPlainTextEdit* CTorviMainWindow::CreateTextBox(const QString& name, const QRect
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     box->setTabChangesFocus(true);
     box->setFocusPolicy(Qt::StrongFocus);
     box->document()->setDocumentMargin(2);
