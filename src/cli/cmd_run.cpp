@@ -1,6 +1,7 @@
 #include "cli/cmd_run.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "cli/run_folder.h"
 #include "cli/terminal_text.h"
 #include "cli/terminal_window.h"
 #include "judge/answer_judge.h"
@@ -72,6 +74,8 @@ public:
     }
 
     void Flush() { m_out << std::flush; }
+    // Nobody reads the session any more (a closed pipe or terminal).
+    bool Lost() const { return !m_out.good(); }
 
 private:
     enum class ELast { Start, Block, Line, Prompt };
@@ -158,7 +162,7 @@ int CRunSession::Run() {
     std::string line;
     for (;;) {
         m_transcript.Prompt(Prompt());
-        if (!ReadLine(line)) {
+        if (m_transcript.Lost() || !ReadLine(line)) {
             m_transcript.InputEnded();
             // The end of the input ends the quiz as Quit does.
             if (m_window.IsButtonEnabled(EButton::Quit)) {
@@ -229,6 +233,8 @@ std::string CRunSession::Prompt() const {
 }
 
 bool CRunSession::ReadLine(std::string& line) {
+    if (m_options.interrupted && *m_options.interrupted)
+        return false;
     std::string raw;
     if (!ReadBoundedLine(m_in, raw, kMaxTypedLineBytes))
         return false;
@@ -363,6 +369,65 @@ void CRunSession::ShowHelp() {
     m_transcript.Line("The end of the input (Ctrl+D) ends the quiz as :quit does.");
 }
 
+constexpr int kExitInterrupted = 130;
+
+volatile std::sig_atomic_t g_nInterrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    g_nInterrupted = 1;
+}
+
+// While a session runs, Ctrl+C, a closed terminal and a termination request
+// end it the way the end of the input does, so that the score is shown and the
+// session's folder is removed. The handlers do not restart a waiting read.
+// Writing to a closed pipe ends the session through the stream's failure.
+class CSignalGuard {
+public:
+    CSignalGuard() {
+        g_nInterrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0;
+        for (size_t i = 0; i < kSignals; ++i) {
+            sigaction(kHandled[i], &action, &m_saved[i]);
+            // A signal ignored from the start (nohup, a background job) stays ignored.
+            if (m_saved[i].sa_handler == SIG_IGN)
+                sigaction(kHandled[i], &m_saved[i], nullptr);
+        }
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, &m_savedPipe);
+    }
+    ~CSignalGuard() {
+        for (size_t i = 0; i < kSignals; ++i)
+            sigaction(kHandled[i], &m_saved[i], nullptr);
+        sigaction(SIGPIPE, &m_savedPipe, nullptr);
+    }
+    CSignalGuard(const CSignalGuard&) = delete;
+    CSignalGuard& operator=(const CSignalGuard&) = delete;
+
+private:
+    static constexpr size_t kSignals = 3;
+    static constexpr int kHandled[kSignals] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction m_saved[kSignals] {};
+    struct sigaction m_savedPipe {};
+};
+
+// The folder of the sound cues: the program's own folder in a build or a
+// portable copy; for an installed program, the shared data folder beside it.
+std::string FindSupportDirectory() {
+    const std::string own = GetProgramDirectory();
+    std::error_code error;
+    if (std::filesystem::exists(own + "Welcome.htm", error))
+        return own;
+    const std::string shared = own + "../share/torvi/";
+    if (std::filesystem::exists(shared + "Welcome.htm", error))
+        return std::filesystem::path(shared).lexically_normal().string();
+    return own;
+}
+
 class CRunCommand final : public CCliCommand {
 public:
     const char* GetName() const override { return "run"; }
@@ -423,8 +488,23 @@ public:
 
         m_options.ignoreWords = &judge.ignoreWords;
         m_options.echoInput = !isatty(STDIN_FILENO);
-        CSdlAudioPlayer player;
-        return PlayQuiz(m_options, std::cin, out, err, &player, GetProgramDirectory());
+
+        // The session's own folder stands in for the program folder, so that
+        // its pages are not overwritten by another session's.
+        const std::string programDirectory = FindSupportDirectory();
+        CRunFolder folder;
+        const std::string directory =
+            folder.Create(programDirectory) ? folder.GetPath() : programDirectory;
+
+        CSignalGuard signals;
+        m_options.interrupted = &g_nInterrupted;
+        int exitCode = kExitSuccess;
+        {
+            // The player outlives the window logic, which silences it on its way out.
+            CSdlAudioPlayer player;
+            exitCode = PlayQuiz(m_options, std::cin, out, err, &player, directory);
+        }
+        return g_nInterrupted ? kExitInterrupted : exitCode;
     }
 
 private:

@@ -3,6 +3,7 @@
 // score are those of the desktop program.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
@@ -26,6 +27,9 @@ struct SRunOptions {
     // Writes each line read after its prompt, so that a transcript of piped
     // input reads like a session at the terminal.
     bool echoInput = false;
+    // Set by a signal handler (Ctrl+C, a closed terminal): the session reads no
+    // more lines and ends the quiz as the end of the input does.
+    const volatile std::sig_atomic_t* interrupted = nullptr;
 };
 
 // Typed lines longer than this are cut; the answer boxes read far less.

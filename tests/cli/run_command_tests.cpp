@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -157,6 +158,51 @@ TEST(RunBinary, SameSeedSameJumbledTranscript) {
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(first.out, second.out);
     EXPECT_NE(first.out.find("You got 0/12 right."), std::string::npos) << first.out;
+}
+
+TEST(RunBinary, ParallelSessionsShowTheirOwnQuestions) {
+    CTempDir scratch;
+    const std::string capitalsInput = scratch.Write("capitals.in", "Paris\nred\ngreen\nblue\n");
+    const std::string htmlInput = scratch.Write("html.in", "Loire\n:explain\n\nyes\n");
+    const CRunResult capitals =
+        RunBinary(scratch, RunData(), "--no-sound capitals.txt", "<'" + capitalsInput + "'");
+    const CRunResult html =
+        RunBinary(scratch, RunData(), "--no-sound html.txt", "<'" + htmlInput + "'");
+    ASSERT_NE(capitals.out.find("You got 2/3 right."), std::string::npos) << capitals.out;
+    ASSERT_NE(html.out.find("Length  777 km"), std::string::npos) << html.out;
+
+    const std::string cli = "'" + std::string(TORVI_BIN_DIR) + "/torvi-cli' run --no-sound ";
+    const std::string script = "cd '" + RunData() + "' && for i in 1 2 3 4 5 6 7 8; do " + cli +
+                               "capitals.txt <'" + capitalsInput + "' >'" + scratch.Path() +
+                               "/capitals'$i & " + cli + "html.txt <'" + htmlInput + "' >'" +
+                               scratch.Path() + "/html'$i & done; wait";
+    ASSERT_EQ(std::system(script.c_str()), 0);
+    for (int i = 1; i <= 8; ++i) {
+        EXPECT_EQ(ReadAll(scratch.File("capitals" + std::to_string(i))), capitals.out) << i;
+        EXPECT_EQ(ReadAll(scratch.File("html" + std::to_string(i))), html.out) << i;
+    }
+}
+
+TEST(RunBinary, TerminationEndsTheQuizAsQuitAndCleansUp) {
+    CTempDir scratch;
+    const std::string runtime = scratch.File("runtime");
+    std::filesystem::create_directory(runtime);
+    // A pipe that stays open, so the program waits for its first answer.
+    const std::string script =
+        "cd '" + RunData() + "' && mkfifo '" + scratch.File("fifo") + "' && exec 3<>'" +
+        scratch.File("fifo") + "' && XDG_RUNTIME_DIR='" + runtime + "' '" +
+        std::string(TORVI_BIN_DIR) + "/torvi-cli' run --no-sound capitals.txt <'" +
+        scratch.File("fifo") + "' >'" + scratch.File("out") +
+        "' & pid=$!; for i in $(seq 1 300); do grep -q 'Answer 1 of 1:' '" + scratch.File("out") +
+        "' && break; sleep 0.1; done; kill -TERM $pid; wait $pid; echo $? >'" + scratch.File("rc") +
+        "'";
+    ASSERT_EQ(std::system(script.c_str()), 0);
+    EXPECT_EQ(ReadAll(scratch.File("rc")), "130\n");
+    const std::string out = ReadAll(scratch.File("out"));
+    const std::string ending = "Answer 1 of 1: \n\nYou got 0/3 right.\n";
+    ASSERT_GE(out.size(), ending.size()) << out;
+    EXPECT_EQ(out.substr(out.size() - ending.size()), ending);
+    EXPECT_TRUE(std::filesystem::is_empty(runtime));
 }
 
 } // namespace

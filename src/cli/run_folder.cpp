@@ -1,0 +1,61 @@
+#include "cli/run_folder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+bool EndsWithWav(const std::string& name) {
+    if (name.size() < 4)
+        return false;
+    std::string ending = name.substr(name.size() - 4);
+    for (char& c : ending) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return ending == ".wav";
+}
+
+std::string DefaultBaseFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/' && access(runtime, W_OK | X_OK) == 0)
+        return runtime;
+    std::error_code error;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : temp.string();
+}
+} // namespace
+
+CRunFolder::~CRunFolder() {
+    if (m_strPath.empty())
+        return;
+    // Removes the links, never what they point at.
+    std::error_code ignored;
+    std::filesystem::remove_all(m_strPath, ignored);
+}
+
+bool CRunFolder::Create(const std::string& programDirectory, const std::string& baseFolder) {
+    if (!m_strPath.empty())
+        return true;
+    std::string pattern =
+        (baseFolder.empty() ? DefaultBaseFolder() : baseFolder) + "/torvi-run-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        return false;
+    m_strPath = pattern + "/";
+
+    std::error_code error;
+    const std::filesystem::path program =
+        std::filesystem::absolute(programDirectory.empty() ? "." : programDirectory, error);
+    if (error)
+        return true;
+    for (std::filesystem::directory_iterator entry(program, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (!EndsWithWav(name))
+            continue;
+        std::error_code linkError;
+        std::filesystem::create_symlink(entry->path(), m_strPath + name, linkError);
+    }
+    return true;
+}
