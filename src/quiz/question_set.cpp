@@ -104,6 +104,19 @@ bool ReadBlockLines(TSource& fileText, int32_t& position, CTextBuffer& out, bool
     return true;
 }
 
+// Cuts a line shown in an error message to its first kFirstLineShown bytes, and
+// marks the cut with "...". A UTF-8 character is never split.
+void ShortenLine(std::string& line, bool utf8) {
+    if (line.size() <= kFirstLineShown)
+        return;
+    size_t cut = kFirstLineShown;
+    // Continuation bytes of a UTF-8 character are 10xxxxxx.
+    while (utf8 && cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+        --cut;
+    line.resize(cut);
+    line += "...";
+}
+
 // True when the block holds "<html>" in any case. Most blocks hold no "<" at all,
 // and those need no closer look.
 bool HoldsHtmlTag(const CTextBuffer& block) {
@@ -253,10 +266,12 @@ bool CQuestionSet::Load(const char* path, CLoadReport* report) {
     auto fail = [&](ELoadFailure failure, int32_t blockStart) {
         questions.RemoveAll();
         m_lastError.failure = failure;
-        // The line text first: finishing the file lets the bytes before go.
-        m_lastError.firstLine = file.LineFrom(blockStart, kFirstLineShown, file.IsUtf8());
+        // The line text first: finishing the file lets the bytes before go. It is
+        // cut once the whole file is known to be UTF-8 or not.
+        m_lastError.firstLine = file.LineFrom(blockStart, kFirstLineShown + 1);
         file.Finish();
         m_bUtf8 = file.IsUtf8();
+        ShortenLine(m_lastError.firstLine, m_bUtf8);
         m_lastError.line = file.LineAt(blockStart);
         if (report) {
             report->error = m_lastError;

@@ -183,22 +183,13 @@ void CQuizFileReader::Release(int32_t position) {
     m_nKeep = std::max(m_nKeep, position);
 }
 
-std::string CQuizFileReader::LineFrom(int32_t position, size_t maxBytes, bool utf8) {
+std::string CQuizFileReader::LineFrom(int32_t position, size_t maxBytes) {
     if (position < m_nBase || position > End())
         return "";
     int32_t end = position;
-    while (end < End() && !IsLineEnd(*At(end)))
+    while (end < End() && !IsLineEnd(*At(end)) && static_cast<size_t>(end - position) < maxBytes)
         ++end;
-    std::string line(At(position), static_cast<size_t>(end - position));
-    if (line.size() > maxBytes) {
-        size_t cut = maxBytes;
-        // Never split a UTF-8 character: its continuation bytes are 10xxxxxx.
-        while (utf8 && cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-            --cut;
-        line.resize(cut);
-        line += "...";
-    }
-    return line;
+    return std::string(At(position), static_cast<size_t>(end - position));
 }
 
 int32_t CQuizFileReader::LineAt(int32_t position) {

@@ -35,10 +35,9 @@ public:
     // Bytes before position will not be asked for again.
     void Release(int32_t position);
 
-    // The physical line that starts at position, without its line end, cut after
-    // maxBytes (never inside a UTF-8 character when utf8 is set) with "..." added.
-    // Position must not have been released.
-    std::string LineFrom(int32_t position, size_t maxBytes, bool utf8);
+    // The physical line that starts at position, without its line end, or its
+    // first maxBytes bytes. Position must not have been released.
+    std::string LineFrom(int32_t position, size_t maxBytes);
     // The line number (from 1) of position; LF, CR LF and a lone CR each end a line.
     // Without keepAll it reads the file again from its start, so it is meant for the
     // one position of a failure.

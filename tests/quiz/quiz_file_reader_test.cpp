@@ -73,7 +73,8 @@ TEST_P(QuizFileReaderTest, LineNumbersCountEveryKindOfLineEnd) {
         CTextBuffer line;
         while (reader.NextLine(position, line) && Bytes(line) != "seven")
             reader.Release(position);
-        EXPECT_EQ("seven", reader.LineFrom(static_cast<int32_t>(bytes.size()) - 5, 200, true));
+        EXPECT_EQ("seven", reader.LineFrom(static_cast<int32_t>(bytes.size()) - 5, 200));
+        EXPECT_EQ("sev", reader.LineFrom(static_cast<int32_t>(bytes.size()) - 5, 3));
         reader.Finish();
         EXPECT_EQ(7, reader.LineAt(static_cast<int32_t>(bytes.size()) - 5)) << keepAll;
     }

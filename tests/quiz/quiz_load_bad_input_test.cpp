@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quiz/question_set.h"
+#include "quiz/quiz_file_reader.h"
 #include "quiz_files.h"
 
 namespace {
@@ -75,6 +76,22 @@ TEST_F(QuizBadInputTest, ShortenedLineNeverSplitsAUtf8Character) {
         line += "\xC3\xA9";
     ASSERT_FALSE(LoadText(line));
     EXPECT_EQ(std::string(199, 'x') + "...", m_set.GetLastLoadError().firstLine);
+}
+
+TEST_F(QuizBadInputTest, ShortenedLineIsCutByTheWholeFilesEncoding) {
+    // A byte that is not UTF-8 comes after the failure, and after the first small
+    // piece of the file: the line is still cut as Windows-1252 text, at the byte.
+    std::string line = std::string(199, 'x');
+    for (int i = 0; i < 100; ++i)
+        line += "\xC3\xA9";
+    CQuizFileReader::SetChunkSize(16);
+    const bool ok = LoadText("Q\n" + line + "<html>\n\xE9\n");
+    CQuizFileReader::SetChunkSize(0);
+    ASSERT_FALSE(ok);
+    EXPECT_EQ(ELoadFailure::HtmlInAnswer, m_set.GetLastLoadError().failure);
+    EXPECT_EQ(2, m_set.GetLastLoadError().line);
+    EXPECT_EQ(std::string(199, 'x') + "\xC3...", m_set.GetLastLoadError().firstLine);
+    EXPECT_FALSE(m_set.IsUtf8());
 }
 
 TEST_F(QuizBadInputTest, VeryLongHtmlLineFormsOneBlock) {
