@@ -21,12 +21,12 @@ constexpr int kStartsWithRepeat = 4; // its first item is a repetition
 // subjects of several megabytes still match.
 constexpr size_t kMaxFrames = size_t{1} << 22;
 
-// Failed (node, position) pairs are remembered once a search has retried far
-// more often than a straight scan would, which keeps patterns such as
-// '(a|a)*b' from taking exponential time. The table holds one bit per node
-// and subject position and is not made when it would exceed this many bits.
+// Failed (node, position) pairs are remembered once a search has retried more
+// often than a straight scan would, which keeps patterns such as '(a|a)*b'
+// from taking exponential time. The table holds one bit per node and subject
+// position and is not made when it would exceed this many bits.
 constexpr int64_t kMaxRememberedBits = int64_t{1} << 28;
-constexpr int64_t kRetriesBeforeRemembering = 1024;
+constexpr int64_t kRetriesBeforeRemembering = 64;
 
 bool IsRepeatOperator(char c) {
     return c == '*' || c == '+' || c == '?';
@@ -71,6 +71,7 @@ CPattern* CPattern::Compile(const char* pattern) {
     m_pParse = pattern;
     m_nNextGroup = 1;
     m_nProgramSize = 0;
+    m_nNodeCount = 0;
     m_pEmit = m_sizingNode;
     const int32_t size = ParseChoice(false, flags) && !m_bTooBig ? m_nProgramSize : -1;
     ReleaseProgram();
@@ -352,6 +353,7 @@ bool CPattern::GrowSize(int32_t bytes) {
 
 unsigned char* CPattern::EmitNode(unsigned char op) {
     if (!m_bEmitting) {
+        ++m_nNodeCount;
         GrowSize(3);
         return m_sizingNode;
     }
@@ -381,6 +383,7 @@ void CPattern::EmitByte(unsigned char c) {
 
 void CPattern::InsertNode(unsigned char op, unsigned char* at) {
     if (!m_bEmitting) {
+        ++m_nNodeCount;
         GrowSize(3);
         return;
     }
@@ -488,9 +491,9 @@ void CPattern::StartRemembering() {
     if (m_nodeIndex.empty()) {
         // Number the nodes; the program is one straight sequence of them.
         m_nodeIndex.assign(static_cast<size_t>(m_nProgramSize), -1);
-        m_nNodeCount = 0;
+        int32_t count = 0;
         for (int32_t node = 0; node + 3 <= m_nProgramSize;) {
-            m_nodeIndex[static_cast<size_t>(node)] = m_nNodeCount++;
+            m_nodeIndex[static_cast<size_t>(node)] = count++;
             const unsigned char op = m_pProgram[node];
             node += 3;
             if (op == OP_LITERAL || op == OP_ANY_OF || op == OP_NONE_OF)
@@ -723,11 +726,12 @@ bool CPattern::Run() {
         if (!resumed)
             return false;
 
-        // A search that keeps coming back to the same places starts
-        // remembering where the rest of the pattern has already failed.
+        // A straight search comes back to each node at each position at most
+        // once; one that has retried more often than that is repeating work,
+        // and from then on remembers where the rest of the pattern failed.
         ++m_nRetries;
         if (!m_bRemembering && !m_bMemoRefused &&
-            m_nRetries > kRetriesBeforeRemembering + 2 * static_cast<int64_t>(m_nProgramSize) *
+            m_nRetries > kRetriesBeforeRemembering + static_cast<int64_t>(m_nNodeCount) *
                                                          (m_pFurthest - m_pSubjectStart + 1))
             StartRemembering();
     }
