@@ -1,8 +1,10 @@
 #include "cli/terminal_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 #include "quiz/encoding.h"
 
@@ -386,7 +388,20 @@ void HandleTag(std::string_view tag, bool closing, std::string_view name, CTextW
 
 std::string MarkupToText(std::string_view html, bool collapseBlanks) {
     CTextWriter writer(collapseBlanks);
+    // Searches that reach the end of the text fail for every later start too;
+    // remembering them keeps a text full of unclosed tags from being scanned
+    // over and over.
+    bool tagsUnclosed = false;
+    std::vector<std::string> absentClosers;
     size_t i = 0;
+    const auto findCloser = [&](const std::string& closer) {
+        if (std::find(absentClosers.begin(), absentClosers.end(), closer) != absentClosers.end())
+            return std::string_view::npos;
+        const size_t at = FindNoCase(html, i, closer);
+        if (at == std::string_view::npos)
+            absentClosers.push_back(closer);
+        return at;
+    };
     while (i < html.size()) {
         const char c = html[i];
         if (c == '<') {
@@ -398,8 +413,11 @@ std::string MarkupToText(std::string_view html, bool collapseBlanks) {
             const char next = i + 1 < html.size() ? html[i + 1] : '\0';
             const bool closing = next == '/' && i + 2 < html.size() && IsAsciiLetter(html[i + 2]);
             const bool looksLikeTag = IsAsciiLetter(next) || closing || next == '!' || next == '?';
-            const size_t end = looksLikeTag ? FindTagEnd(html, i) : std::string_view::npos;
+            const size_t end =
+                looksLikeTag && !tagsUnclosed ? FindTagEnd(html, i) : std::string_view::npos;
             if (end == std::string_view::npos) {
+                // Once a tag runs to the end of the text, every later "<" shows as text.
+                tagsUnclosed = tagsUnclosed || looksLikeTag;
                 writer.Visible("<");
                 ++i;
                 continue;
@@ -419,9 +437,9 @@ std::string MarkupToText(std::string_view html, bool collapseBlanks) {
             if (!closing && IsOneOf(name, {"head", "title", "script", "style"})) {
                 // Their content is not shown: skip to the matching end tag, or for
                 // a head that never ends, to the body.
-                size_t stop = FindNoCase(html, i, "</" + name);
+                size_t stop = findCloser("</" + name);
                 if (stop == std::string_view::npos && name == "head")
-                    stop = FindNoCase(html, i, "<body");
+                    stop = findCloser("<body");
                 if (stop != std::string_view::npos) {
                     const size_t stopEnd = html.find('>', stop);
                     i = (name == "head" && StartsWithNoCase(html, stop, "<body"))

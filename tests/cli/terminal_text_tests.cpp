@@ -117,6 +117,11 @@ TEST(HtmlToText, UnclosedTagShowsAsText) {
     EXPECT_EQ(HtmlToText("a <b and more"), "a <b and more");
 }
 
+TEST(HtmlToText, TagThatRunsToTheEndLeavesLaterMarkupAsText) {
+    EXPECT_EQ(HtmlToText("a <b x=\"oops <i>it</i>"), "a <b x=\"oops <i>it</i>");
+    EXPECT_EQ(HtmlToText("<title>no end<title>x"), "no endx");
+}
+
 TEST(HtmlToText, DropsControlCharacters) {
     EXPECT_EQ(HtmlToText("a\x1B[31mb\x07"
                          "c\xC2\x9B"
