@@ -1,5 +1,6 @@
 #include "gui_fixture.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -108,6 +109,19 @@ QString CGuiFixture::FeedbackText() const {
 
 QString CGuiFixture::CommentText() const {
     return Comment()->toPlainText();
+}
+
+void CGuiFixture::WhenModalAppears(const std::function<void(QWidget*)>& action) {
+    auto* timer = new QTimer(&window);
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != &window) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start(50);
 }
 
 QString CGuiFixture::DataPath(const QString& name) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,9 @@ public:
     QString FeedbackText() const;
     QString CommentText() const;
     static QString DataPath(const QString& name);
+    // Runs action on the next modal window other than the main window, once it
+    // has appeared (the caller then opens that window and blocks in it).
+    void WhenModalAppears(const std::function<void(QWidget*)>& action);
 
     QTemporaryDir folder;
     CCountingPlayer player;

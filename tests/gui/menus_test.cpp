@@ -67,9 +67,10 @@ private slots:
         QVERIFY(f.Start());
         QStringList texts;
         QString title;
-        QTimer::singleShot(300, &f.window, [&] {
-            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        f.WhenModalAppears([&](QWidget* modal) {
+            auto* about = qobject_cast<CAboutDlg*>(modal);
             if (about == nullptr) {
+                modal->close();
                 return;
             }
             title = about->windowTitle();

@@ -147,12 +147,14 @@ private slots:
         QVERIFY(f.Start());
         QString shown;
         QString caption;
-        QTimer::singleShot(300, &f.window, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        f.WhenModalAppears([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
             if (box != nullptr) {
                 shown = box->text();
                 caption = box->windowTitle();
                 box->accept();
+            } else {
+                modal->close();
             }
         });
         f.window.SetOpenFileAnswer(CGuiFixture::DataPath(QStringLiteral("broken.txt")));
