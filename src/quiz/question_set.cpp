@@ -52,11 +52,10 @@ void FitExactly(CTextBuffer& text) {
     }
 }
 
-// Reads one block as ReadBlock describes it. line is scratch space for the lines
-// after the first; lineStarts, when given, receives the file position of each line
-// that went into the block.
-// The source is the whole file text (a CTextBuffer) or the file read piece by piece
-// (a CQuizFileReader); both give the same lines.
+// Reads one block as ReadBlock describes it, from the whole file text (a
+// CTextBuffer) or from the file read piece by piece (a CQuizFileReader), which give
+// the same lines. line is scratch space for the lines after the first; lineStarts,
+// when given, receives the file position of each line that went into the block.
 template <typename TSource>
 bool ReadBlockLines(TSource& fileText, int32_t& position, CTextBuffer& out, bool stopAtMarks,
                     CTextBuffer& line, std::vector<int32_t>* lineStarts) {
@@ -212,17 +211,19 @@ bool CQuestionSet::Load(const char* path) {
 }
 
 bool CQuestionSet::Load(const char* path, CLoadReport* report) {
-    // The previous quiz is gone from here on, whether or not this file loads.
-    questions.RemoveAll();
     m_lastError = CLoadError{};
     if (report)
         *report = CLoadReport{};
 
     // The file is read a piece at a time: a large quiz never sits in memory whole
     // beside its questions. A report looks at the whole text afterwards, so then
-    // every byte is kept.
+    // every byte is kept. The reader takes its room before the old quiz is freed,
+    // so the many small blocks freed can simply be used again for the new one.
     CQuizFileReader file;
-    if (!file.Open(path, report != nullptr)) {
+    const bool opened = file.Open(path, report != nullptr);
+    // The previous quiz is gone from here on, whether or not this file loads.
+    questions.RemoveAll();
+    if (!opened) {
         // Nothing to read: the caller tells the user the file did not load.
         m_bUtf8 = true;
         m_lastError.failure = ELoadFailure::CannotOpen;

@@ -75,7 +75,11 @@ bool CQuizFileReader::Open(const char* path, bool keepAll) {
     }
     m_pFile = std::fopen(path, "rb");
     m_bKeepAll = keepAll;
-    return m_pFile != nullptr;
+    if (!m_pFile)
+        return false;
+    // Room for a few pieces at once: the window seldom has to grow after this.
+    m_window.reserve(4 * g_nChunk);
+    return true;
 }
 
 bool CQuizFileReader::Fill(int64_t upTo) {
