@@ -80,15 +80,6 @@ TEST_P(QuizFileReaderTest, LineNumbersCountEveryKindOfLineEnd) {
     }
 }
 
-TEST_P(QuizFileReaderTest, WholeTextIsKeptOnlyWhenAskedFor) {
-    const std::string bytes(1000, 'q');
-    const std::string path = m_folder.Write("whole.txt", bytes + "\n" + bytes + "\n");
-    CQuizFileReader reader;
-    ASSERT_TRUE(reader.Open(path.c_str(), true));
-    reader.Finish();
-    EXPECT_EQ(2002u, reader.GetWholeText().size());
-}
-
 INSTANTIATE_TEST_SUITE_P(PieceSizes, QuizFileReaderTest, ::testing::Values(0, 1, 2, 3, 7, 64));
 
 TEST(QuizFileReaderOpenTest, MissingFilesAndFoldersDoNotOpen) {

@@ -427,21 +427,4 @@ TEST_F(QuizLoadTest, ReportOfAFailedLoadHasTheErrorAndNoQuestions) {
     EXPECT_EQ("PercentForCorrect:0", report.options[0].rest);
 }
 
-TEST_F(QuizLoadTest, LoadingWithAReportGivesTheSameQuiz) {
-    const std::string quiz =
-        "option:PercentForCorrect:0.7\nQ1/\nmore\nA1/\nA2\n;c\n~<html>\n</html>\n"
-        "Q2\n>>B\n";
-    CQuizSetFixture plain;
-    ASSERT_TRUE(plain.LoadText(quiz));
-    CLoadReport report;
-    ASSERT_TRUE(LoadText(quiz, &report));
-    ASSERT_EQ(plain.Count(), Count());
-    for (int32_t i = 0; i < Count(); ++i) {
-        EXPECT_EQ(Bytes(plain.Question(i).text), Bytes(Question(i).text));
-        EXPECT_EQ(AnswersOf(plain.Question(i)), AnswersOf(Question(i)));
-        EXPECT_EQ(Bytes(plain.Question(i).comment), Bytes(Question(i).comment));
-        EXPECT_EQ(Bytes(plain.Question(i).explanation), Bytes(Question(i).explanation));
-        EXPECT_EQ(plain.Question(i).ordered, Question(i).ordered);
-    }
-}
 } // namespace
