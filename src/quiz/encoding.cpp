@@ -52,18 +52,6 @@ constexpr uint16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendCodePoint(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 } // namespace
 
 std::string ToUtf8(std::string_view bytes) {
@@ -74,9 +62,60 @@ std::string ToUtf8(std::string_view bytes) {
     for (char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x80 && c <= 0x9F)
-            AppendCodePoint(out, kCp1252High[c - 0x80]);
+            AppendUtf8(out, kCp1252High[c - 0x80]);
         else
-            AppendCodePoint(out, c);
+            AppendUtf8(out, c);
     }
+    return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::u32string DecodeUtf8(std::string_view text) {
+    std::u32string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        int extra = 0;
+        char32_t cp = c;
+        if (c >= 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+        } else if (c >= 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+        }
+        for (int k = 1; k <= extra && i + k < text.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out += cp;
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::string EncodeUtf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char32_t cp : text)
+        AppendUtf8(out, cp);
     return out;
 }

@@ -9,3 +9,9 @@
 bool IsValidUtf8(std::string_view bytes);
 // Valid UTF-8 passes through unchanged; any other text is read as Windows-1252.
 std::string ToUtf8(std::string_view bytes);
+
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+// Valid UTF-8 as code points, and back.
+std::u32string DecodeUtf8(std::string_view text);
+std::string EncodeUtf8(std::u32string_view text);

@@ -64,54 +64,6 @@ void CutUtf8(std::string& text, size_t maxBytes) {
     text.resize(end);
 }
 
-// Valid UTF-8 as code points.
-std::u32string DecodeUtf8(const std::string& text) {
-    std::u32string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        int extra = 0;
-        char32_t cp = c;
-        if (c >= 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else if (c >= 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        }
-        for (int k = 1; k <= extra && i + k < text.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        out += cp;
-        i += static_cast<size_t>(extra) + 1;
-    }
-    return out;
-}
-
-std::string EncodeUtf8(const std::u32string& text) {
-    std::string out;
-    for (const char32_t cp : text) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
 // The accented form of the six letters the accent key knows; others stay.
 char32_t Accented(char32_t letter) {
     switch (letter) {
