@@ -523,18 +523,6 @@ std::string PlainPageTextToText(std::string_view text) {
     return MarkupToText(text, false);
 }
 
-std::string Cp1252ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80)
-            out += bytes[i];
-        else
-            out += ToUtf8(bytes.substr(i, 1));
-    }
-    return out;
-}
-
 std::string PageFileToText(std::string_view bytes, bool quizIsUtf8) {
     const std::string page = quizIsUtf8 ? ToUtf8(bytes) : Cp1252ToUtf8(bytes);
     std::string_view layer;

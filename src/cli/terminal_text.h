@@ -25,9 +25,6 @@ std::string PlainPageTextToText(std::string_view text);
 // bytes are encoded: UTF-8, or Windows-1252 byte by byte.
 std::string PageFileToText(std::string_view bytes, bool quizIsUtf8);
 
-// Windows-1252 bytes as UTF-8, every byte one character.
-std::string Cp1252ToUtf8(std::string_view bytes);
-
 // A window text (UTF-8) ready to print: CR LF and lone CR become LF, tabs stay,
 // every other control character is dropped so that a quiz file cannot steer
 // the terminal.

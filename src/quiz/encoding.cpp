@@ -57,6 +57,10 @@ constexpr uint16_t kCp1252High[32] = {
 std::string ToUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes))
         return std::string(bytes);
+    return Cp1252ToUtf8(bytes);
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char ch : bytes) {

@@ -9,6 +9,8 @@
 bool IsValidUtf8(std::string_view bytes);
 // Valid UTF-8 passes through unchanged; any other text is read as Windows-1252.
 std::string ToUtf8(std::string_view bytes);
+// Every byte read as one Windows-1252 character, whether or not the text is valid UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
 
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);

@@ -486,13 +486,5 @@ std::string CTorviDlg::ToWindowText(const char* quizText) const {
         return ToUtf8(bytes);
     // A Windows-1252 quiz: every byte is one character, even where a run of
     // them happens to look like UTF-8.
-    std::string out;
-    out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80)
-            out += bytes[i];
-        else
-            out += ToUtf8(bytes.substr(i, 1));
-    }
-    return out;
+    return Cp1252ToUtf8(bytes);
 }
