@@ -2,6 +2,7 @@
 // and the judging rules written out step by step with the list operations.
 #pragma once
 
+#include "support/temp_dir.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,9 @@
 #include "quiz/text_buffer.h"
 
 namespace judge_test {
+
+using ::CCurrentDirectory;
+using ::CTempDir;
 
 inline std::vector<std::string> Strings(const CTextList& list) {
     std::vector<std::string> out;
@@ -81,33 +85,5 @@ inline bool ReferenceIsCorrect(const CAnswerJudge& judge, const char* typed, con
     }
     return static_cast<double>(found) / expectedWords.GetCount() >= judge.threshold;
 }
-
-// A fresh folder under the system's temporary folder, removed with all it holds.
-class CTempDir {
-public:
-    CTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "torvi-judge-XXXXXX");
-        if (mkdtemp(pattern.data()))
-            m_strPath = pattern;
-    }
-    ~CTempDir() {
-        std::error_code ignored;
-        if (!m_strPath.empty())
-            std::filesystem::remove_all(m_strPath, ignored);
-    }
-    CTempDir(const CTempDir&) = delete;
-    CTempDir& operator=(const CTempDir&) = delete;
-
-    std::string File(const std::string& name) const { return m_strPath + "/" + name; }
-    std::string Write(const std::string& name, std::string_view bytes) const {
-        const std::string path = File(name);
-        std::ofstream(path, std::ios::binary)
-            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-
-private:
-    std::string m_strPath;
-};
 
 } // namespace judge_test

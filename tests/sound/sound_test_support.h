@@ -1,6 +1,7 @@
 // Helpers shared by the sound tests: temporary folders, WAV images, files.
 #pragma once
 
+#include "support/temp_dir.h"
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -12,51 +13,8 @@
 
 namespace sound_test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class CTempDir {
-public:
-    CTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "torvi-sound-XXXXXX");
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()))
-            m_strPath = buffer.data();
-    }
-    ~CTempDir() {
-        if (!m_strPath.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(m_strPath, ignored);
-        }
-    }
-    CTempDir(const CTempDir&) = delete;
-    CTempDir& operator=(const CTempDir&) = delete;
-
-    const std::string& Path() const { return m_strPath; }
-    std::string File(const std::string& name) const { return m_strPath + "/" + name; }
-
-private:
-    std::string m_strPath;
-};
-
-// Makes path the current directory until the guard goes out of scope.
-class CCurrentDirectory {
-public:
-    explicit CCurrentDirectory(const std::string& path) {
-        m_strSaved = std::filesystem::current_path().string();
-        m_bChanged = chdir(path.c_str()) == 0;
-    }
-    ~CCurrentDirectory() {
-        if (m_bChanged && chdir(m_strSaved.c_str()) != 0)
-            std::abort();
-    }
-    CCurrentDirectory(const CCurrentDirectory&) = delete;
-    CCurrentDirectory& operator=(const CCurrentDirectory&) = delete;
-    bool Changed() const { return m_bChanged; }
-
-private:
-    std::string m_strSaved;
-    bool m_bChanged = false;
-};
+using ::CCurrentDirectory;
+using ::CTempDir;
 
 // Sets an environment variable until the guard goes out of scope.
 class CEnvironment {
