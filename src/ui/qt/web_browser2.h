@@ -1,9 +1,12 @@
 // CWebBrowser2: the page area of the main window, an embedded web view that is
-// told which local HTML file to show.
+// told which local HTML file to show. Its page is locked down (CQuizPage): a
+// quiz page is drawn, never run.
 #pragma once
 
 #include <QWebEngineView>
 #include <string>
+
+class CQuizPage;
 
 class CWebBrowser2 : public QWebEngineView {
     Q_OBJECT
@@ -19,5 +22,6 @@ public:
     const QString& GetRequestedPath() const { return m_strRequestedPath; }
 
 private:
+    CQuizPage* m_pPage = nullptr;
     QString m_strRequestedPath;
 };
