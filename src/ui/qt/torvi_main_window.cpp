@@ -1,7 +1,5 @@
 #include "ui/qt/torvi_main_window.h"
 
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,6 +22,7 @@
 #include "ui/qt/qt_text.h"
 #include "ui/qt/torvi_icon.h"
 #include "ui/qt/web_browser2.h"
+#include "ui/program_start.h"
 #include "ui/torvi_dlg.h"
 
 namespace {
@@ -387,15 +386,16 @@ bool CTorviMainWindow::OpenHelpFile(const std::string& path) {
 }
 
 bool CTorviMainWindow::ReplaceProcess(const std::string& path) {
-    if (access(path.c_str(), X_OK) != 0) {
+    // A program file that others could have changed is treated as missing.
+    const int program = OpenTrustedProgram(path);
+    if (program < 0) {
         return false;
     }
     // The cue being played reads memory that is about to vanish with this process.
     if (m_pPlayer != nullptr) {
         m_pPlayer->Stop();
     }
-    char* arguments[] = {const_cast<char*>(path.c_str()), nullptr};
-    execv(path.c_str(), arguments);
+    StartProgramInPlace(program, path);
     return false;
 }
 
