@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QWebEngineProfile>
 
+#include "app/end_signals.h"
 #include "app/timing_probe.h"
 #include "sound/sdl_audio_player.h"
 #include "ui/qt/qt_text.h"
@@ -96,6 +97,14 @@ bool CTorviApp::InitInstance() {
     // the player is silenced before the sound banks free the cues it may be reading.
     CSdlAudioPlayer player;
     CTorviMainWindow window(&player);
+    // Asked to end (logout, Ctrl+C, the terminal closing): the window closes as if
+    // the learner closed it, and any message box or file dialog open above it
+    // gives way, so the run ends below and everything goes in order.
+    CEndSignals endSignals;
+    connect(&endSignals, &CEndSignals::Received, &window, [&window] {
+        window.close();
+        QCoreApplication::exit(0);
+    });
     {
         CTorviDlg dialog(window, &player, Utf8FromQString(FindProgramDirectory()));
         window.Attach(&dialog);

@@ -46,6 +46,10 @@ bool CSdlAudioPlayer::OpenDevice() {
     // only its incomplete last frame is dropped.
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "dropframe");
 
+    // SDL would otherwise take SIGINT and SIGTERM for an event queue nobody reads,
+    // and the program would no longer end when asked to.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+
     QuietenAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
