@@ -28,12 +28,16 @@ constexpr size_t kMaxFrames = size_t{1} << 22;
 constexpr int64_t kMaxRememberedBits = int64_t{1} << 28;
 constexpr int64_t kRetriesBeforeRemembering = 64;
 
+// Every node starts with its op byte and a 16-bit link to the next node; an
+// operand (a literal's bytes, a set's members) follows as a terminated string.
+constexpr int32_t kNodeHeader = 3;
+
 bool IsRepeatOperator(char c) {
     return c == '*' || c == '+' || c == '?';
 }
 
 int32_t OperandLength(const unsigned char* node) {
-    return static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(node + 3)));
+    return static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(node + kNodeHeader)));
 }
 
 bool IsGroupOpen(unsigned char op) {
@@ -102,21 +106,21 @@ void CPattern::ComputeHints(bool startsWithRepetition) {
     const int32_t afterChoice = NextNode(0);
     if (afterChoice < 0 || m_pProgram[afterChoice] != OP_END)
         return; // more than one top-level alternative
-    const int32_t first = 3;
+    const int32_t first = kNodeHeader; // past the top-level choice
     if (m_pProgram[first] == OP_LITERAL)
-        m_cFirstByte = m_pProgram[first + 3];
+        m_cFirstByte = m_pProgram[first + kNodeHeader];
     else if (m_pProgram[first] == OP_LINE_START)
         m_bAnchored = true;
     if (!startsWithRepetition)
         return;
     // The chain of the only alternative holds the nodes every match passes
     // through; a literal on it must occur in every matching subject.
-    int32_t steps = m_nProgramSize / 3;
+    int32_t steps = m_nProgramSize / kNodeHeader;
     for (int32_t node = first; node >= 0 && steps-- > 0; node = NextNode(node)) {
         if (m_pProgram[node] == OP_LITERAL) {
             const int32_t length = OperandLength(m_pProgram + node);
             if (length >= m_nRequiredLiteralLength) {
-                m_pRequiredLiteral = m_pProgram + node + 3;
+                m_pRequiredLiteral = m_pProgram + node + kNodeHeader;
                 m_nRequiredLiteralLength = length;
             }
         }
@@ -354,18 +358,18 @@ bool CPattern::GrowSize(int32_t bytes) {
 unsigned char* CPattern::EmitNode(unsigned char op) {
     if (!m_bEmitting) {
         ++m_nNodeCount;
-        GrowSize(3);
+        GrowSize(kNodeHeader);
         return m_sizingNode;
     }
     unsigned char* node = m_pEmit;
-    if (m_bTooBig || node + 3 > m_pProgram + m_nProgramSize) {
+    if (m_bTooBig || node + kNodeHeader > m_pProgram + m_nProgramSize) {
         m_bTooBig = true; // cannot happen after a sizing pass over the same text
         return m_sizingNode;
     }
     node[0] = op;
     node[1] = 0;
     node[2] = 0;
-    m_pEmit += 3;
+    m_pEmit += kNodeHeader;
     return node;
 }
 
@@ -384,15 +388,15 @@ void CPattern::EmitByte(unsigned char c) {
 void CPattern::InsertNode(unsigned char op, unsigned char* at) {
     if (!m_bEmitting) {
         ++m_nNodeCount;
-        GrowSize(3);
+        GrowSize(kNodeHeader);
         return;
     }
-    if (m_bTooBig || at == m_sizingNode || m_pEmit + 3 > m_pProgram + m_nProgramSize) {
+    if (m_bTooBig || at == m_sizingNode || m_pEmit + kNodeHeader > m_pProgram + m_nProgramSize) {
         m_bTooBig = true;
         return;
     }
-    std::memmove(at + 3, at, static_cast<size_t>(m_pEmit - at));
-    m_pEmit += 3;
+    std::memmove(at + kNodeHeader, at, static_cast<size_t>(m_pEmit - at));
+    m_pEmit += kNodeHeader;
     at[0] = op;
     at[1] = 0;
     at[2] = 0;
@@ -413,7 +417,7 @@ void CPattern::LinkTail(unsigned char* node, unsigned char* target) {
 void CPattern::LinkOperandTail(unsigned char* node, unsigned char* target) {
     if (!m_bEmitting || m_bTooBig || node == m_sizingNode || node[0] != OP_ALT)
         return;
-    LinkTail(node + 3, target);
+    LinkTail(node + kNodeHeader, target);
 }
 
 // ---- Matching -------------------------------------------------------------
@@ -424,7 +428,11 @@ int32_t CPattern::NextNode(int32_t node) const {
     if (distance == 0)
         return -1;
     const int32_t next = m_pProgram[node] == OP_JUMP_BACK ? node - distance : node + distance;
-    return next >= 0 && next + 3 <= m_nProgramSize ? next : -1;
+    return next >= 0 && next + kNodeHeader <= m_nProgramSize ? next : -1;
+}
+
+[[gnu::always_inline]] inline const char* CPattern::Operand(int32_t node) const {
+    return reinterpret_cast<const char*>(m_pProgram + node + kNodeHeader);
 }
 
 int32_t CPattern::Find(const char* subject) {
@@ -492,12 +500,12 @@ void CPattern::StartRemembering() {
         // Number the nodes; the program is one straight sequence of them.
         m_nodeIndex.assign(static_cast<size_t>(m_nProgramSize), -1);
         int32_t count = 0;
-        for (int32_t node = 0; node + 3 <= m_nProgramSize;) {
+        for (int32_t node = 0; node + kNodeHeader <= m_nProgramSize;) {
             m_nodeIndex[static_cast<size_t>(node)] = count++;
             const unsigned char op = m_pProgram[node];
-            node += 3;
             if (op == OP_LITERAL || op == OP_ANY_OF || op == OP_NONE_OF)
-                node += OperandLength(m_pProgram + node - 3) + 1;
+                node += OperandLength(m_pProgram + node) + 1;
+            node += kNodeHeader;
         }
     }
     m_nSubjectLength = static_cast<int64_t>(std::strlen(m_pSubjectStart));
@@ -520,7 +528,7 @@ bool CPattern::HasFailed(int32_t node, const char* at) const {
     return (m_failed[static_cast<size_t>(bit >> 6)] >> (bit & 63)) & 1;
 }
 
-void CPattern::NoteFailure(int32_t node, const char* at) {
+[[gnu::always_inline]] inline void CPattern::NoteFailure(int32_t node, const char* at) {
     if (!m_bRemembering || node < 0)
         return;
     const int32_t index = m_nodeIndex[static_cast<size_t>(node)];
@@ -539,7 +547,7 @@ int32_t CPattern::NextRepeatCount(int32_t node, const char* start, int32_t below
     if (next < 0)
         return -1;
     const char expected =
-        m_pProgram[next] == OP_LITERAL ? static_cast<char>(m_pProgram[next + 3]) : '\0';
+        m_pProgram[next] == OP_LITERAL ? *Operand(next) : '\0';
     for (int32_t k = below - 1; k >= minimum; --k) {
         if (expected != '\0' && start[k] != expected)
             continue;
@@ -550,136 +558,166 @@ int32_t CPattern::NextRepeatCount(int32_t node, const char* start, int32_t below
     return -1;
 }
 
-bool CPattern::Run() {
+// The interpreter's inner loop is split into the pieces below only for reading;
+// they are inlined into Run.
+[[gnu::always_inline]] inline bool CPattern::PushFrame(const char* at, int32_t node, int32_t count) {
+    if (m_frames.size() >= kMaxFrames) {
+        m_bAborted = true;
+        return false;
+    }
+    m_frames.push_back({at, node, count});
+    return true;
+}
+
+[[gnu::always_inline]] inline size_t CPattern::RepeatableCount(int32_t node, const char* start) const {
+    // The repeated item is a single-byte node right after the repetition's header.
+    const unsigned char* item = m_pProgram + node + kNodeHeader;
+    const char* operand = reinterpret_cast<const char*>(item + kNodeHeader);
+    size_t count = 0;
+    switch (item[0]) {
+    case OP_ANY:
+        count = std::strlen(start);
+        break;
+    case OP_LITERAL:
+        while (start[count] == operand[0])
+            ++count;
+        break;
+    case OP_ANY_OF:
+        count = std::strspn(start, operand);
+        break;
+    case OP_NONE_OF:
+        count = std::strcspn(start, operand);
+        break;
+    default:
+        break;
+    }
+    constexpr auto kMostCounted = static_cast<size_t>(std::numeric_limits<int32_t>::max() - 1);
+    return count < kMostCounted ? count : kMostCounted;
+}
+
+[[gnu::always_inline]] inline bool CPattern::Advance(int32_t scan) {
     const unsigned char* program = m_pProgram;
+    for (;;) {
+        const unsigned char op = program[scan];
+        int32_t next = NextNode(scan);
+        bool ok = true;
+        switch (op) {
+        case OP_END:
+            return true;
+        case OP_LINE_START:
+            ok = m_pInput == m_pSubjectStart;
+            break;
+        case OP_LINE_END:
+            ok = *m_pInput == '\0';
+            break;
+        case OP_ANY:
+            ok = *m_pInput != '\0';
+            m_pInput += ok ? 1 : 0;
+            break;
+        case OP_ANY_OF:
+        case OP_NONE_OF: {
+            const char c = *m_pInput;
+            const bool member = c != '\0' && std::strchr(Operand(scan), c);
+            ok = c != '\0' && member == (op == OP_ANY_OF);
+            m_pInput += ok ? 1 : 0;
+            break;
+        }
+        case OP_LITERAL: {
+            const char* literal = Operand(scan);
+            if (*literal != *m_pInput) {
+                ok = false;
+                break;
+            }
+            const size_t length = std::strlen(literal);
+            ok = length == 1 || std::strncmp(literal, m_pInput, length) == 0;
+            m_pInput += ok ? length : 0;
+            break;
+        }
+        case OP_EMPTY:
+        case OP_JUMP_BACK:
+            break;
+        case OP_ALT:
+            // The first alternative starts right after the choice's header.
+            if (next >= 0 && program[next] == OP_ALT) {
+                ok = PushFrame(m_pInput, scan, 0) && !HasFailed(scan + kNodeHeader, m_pInput);
+            } // else a choice of one: no way back needed
+            next = scan + kNodeHeader;
+            break;
+        case OP_STAR:
+        case OP_PLUS: {
+            const char* start = m_pInput;
+            const auto longest = static_cast<int32_t>(RepeatableCount(scan, start));
+            const int32_t k = NextRepeatCount(scan, start, longest + 1);
+            ok = k >= 0 && PushFrame(start, scan, k);
+            if (ok)
+                m_pInput = start + k;
+            break;
+        }
+        default:
+            ok = (IsGroupOpen(op) || IsGroupClose(op)) && PushFrame(m_pInput, scan, 0);
+            break;
+        }
+        if (!ok || next < 0)
+            return false; // a failed node, or a broken chain, fails the attempt
+        scan = next;
+    }
+}
+
+[[gnu::always_inline]] inline bool CPattern::Backtrack(int32_t& scan) {
+    const unsigned char* program = m_pProgram;
+    while (!m_frames.empty()) {
+        SFrame& frame = m_frames.back();
+        const unsigned char op = program[frame.nNode];
+        if (op == OP_ALT) {
+            NoteFailure(frame.nNode + kNodeHeader, frame.pAt);
+            const int32_t alternative = NextNode(frame.nNode);
+            if (alternative < 0 || program[alternative] != OP_ALT) {
+                m_frames.pop_back();
+                continue;
+            }
+            frame.nNode = alternative;
+            if (HasFailed(alternative + kNodeHeader, frame.pAt))
+                continue;
+            m_pInput = frame.pAt;
+            scan = alternative + kNodeHeader;
+            return true;
+        }
+        if (op == OP_STAR || op == OP_PLUS) {
+            NoteFailure(NextNode(frame.nNode), frame.pAt + frame.nCount);
+            const int32_t k = NextRepeatCount(frame.nNode, frame.pAt, frame.nCount);
+            if (k < 0) {
+                m_frames.pop_back();
+                continue;
+            }
+            frame.nCount = k;
+            m_pInput = frame.pAt + k;
+            scan = NextNode(frame.nNode);
+            return true;
+        }
+        m_frames.pop_back(); // a group boundary has nothing else to try
+    }
+    return false;
+}
+
+void CPattern::RecordGroups() {
+    // Group positions are recorded innermost first, so a group inside a loop
+    // keeps the positions of its last pass.
+    for (size_t i = m_frames.size(); i-- > 0;) {
+        const SFrame& frame = m_frames[i];
+        const unsigned char op = m_pProgram[frame.nNode];
+        if (IsGroupOpen(op) && !m_apMatchStart[op - OP_GROUP_OPEN])
+            m_apMatchStart[op - OP_GROUP_OPEN] = frame.pAt;
+        else if (IsGroupClose(op) && !m_apMatchEnd[op - OP_GROUP_CLOSE])
+            m_apMatchEnd[op - OP_GROUP_CLOSE] = frame.pAt;
+    }
+}
+
+bool CPattern::Run() {
     int32_t scan = 0;
     for (;;) {
         // Go forward through the nodes until the pattern ends or a node fails.
-        bool matched = false;
-        for (;;) {
-            const unsigned char op = program[scan];
-            int32_t next = NextNode(scan);
-            bool ok = true;
-            switch (op) {
-            case OP_END:
-                matched = true;
-                break;
-            case OP_LINE_START:
-                ok = m_pInput == m_pSubjectStart;
-                break;
-            case OP_LINE_END:
-                ok = *m_pInput == '\0';
-                break;
-            case OP_ANY:
-                ok = *m_pInput != '\0';
-                m_pInput += ok ? 1 : 0;
-                break;
-            case OP_ANY_OF:
-            case OP_NONE_OF: {
-                const char c = *m_pInput;
-                const bool member =
-                    c != '\0' && std::strchr(reinterpret_cast<const char*>(program + scan + 3), c);
-                ok = c != '\0' && member == (op == OP_ANY_OF);
-                m_pInput += ok ? 1 : 0;
-                break;
-            }
-            case OP_LITERAL: {
-                const char* literal = reinterpret_cast<const char*>(program + scan + 3);
-                if (*literal != *m_pInput) {
-                    ok = false;
-                    break;
-                }
-                const size_t length = std::strlen(literal);
-                ok = length == 1 || std::strncmp(literal, m_pInput, length) == 0;
-                m_pInput += ok ? length : 0;
-                break;
-            }
-            case OP_EMPTY:
-            case OP_JUMP_BACK:
-                break;
-            case OP_ALT:
-                if (next < 0 || program[next] != OP_ALT) {
-                    next = scan + 3; // a choice of one: no way back needed
-                    break;
-                }
-                if (m_frames.size() >= kMaxFrames) {
-                    m_bAborted = true;
-                    ok = false;
-                    break;
-                }
-                m_frames.push_back({m_pInput, scan, 0});
-                ok = !HasFailed(scan + 3, m_pInput);
-                next = scan + 3;
-                break;
-            case OP_STAR:
-            case OP_PLUS: {
-                const char* start = m_pInput;
-                const char* operand = reinterpret_cast<const char*>(program + scan + 6);
-                size_t count = 0;
-                switch (program[scan + 3]) {
-                case OP_ANY:
-                    count = std::strlen(start);
-                    break;
-                case OP_LITERAL:
-                    while (start[count] == operand[0])
-                        ++count;
-                    break;
-                case OP_ANY_OF:
-                    count = std::strspn(start, operand);
-                    break;
-                case OP_NONE_OF:
-                    count = std::strcspn(start, operand);
-                    break;
-                default:
-                    break;
-                }
-                if (count > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 1))
-                    count = static_cast<size_t>(std::numeric_limits<int32_t>::max() - 1);
-                const int32_t k = NextRepeatCount(scan, start, static_cast<int32_t>(count) + 1);
-                if (k < 0) {
-                    ok = false;
-                    break;
-                }
-                if (m_frames.size() >= kMaxFrames) {
-                    m_bAborted = true;
-                    ok = false;
-                    break;
-                }
-                m_frames.push_back({start, scan, k});
-                m_pInput = start + k;
-                break;
-            }
-            default:
-                if (!IsGroupOpen(op) && !IsGroupClose(op)) {
-                    ok = false;
-                    break;
-                }
-                if (m_frames.size() >= kMaxFrames) {
-                    m_bAborted = true;
-                    ok = false;
-                    break;
-                }
-                m_frames.push_back({m_pInput, scan, 0});
-                break;
-            }
-            if (matched || !ok)
-                break;
-            if (next < 0)
-                break; // a broken chain fails the attempt
-            scan = next;
-        }
-
-        if (matched) {
-            // Group positions are recorded innermost first, so a group inside a
-            // loop keeps the positions of its last pass.
-            for (size_t i = m_frames.size(); i-- > 0;) {
-                const SFrame& frame = m_frames[i];
-                const unsigned char op = program[frame.nNode];
-                if (IsGroupOpen(op) && !m_apMatchStart[op - OP_GROUP_OPEN])
-                    m_apMatchStart[op - OP_GROUP_OPEN] = frame.pAt;
-                else if (IsGroupClose(op) && !m_apMatchEnd[op - OP_GROUP_CLOSE])
-                    m_apMatchEnd[op - OP_GROUP_CLOSE] = frame.pAt;
-            }
+        if (Advance(scan)) {
+            RecordGroups();
             m_frames.clear();
             return true;
         }
@@ -691,39 +729,7 @@ bool CPattern::Run() {
         // Go back to the latest point that still has something left to try.
         if (m_pInput > m_pFurthest)
             m_pFurthest = m_pInput;
-        bool resumed = false;
-        while (!resumed && !m_frames.empty()) {
-            SFrame& frame = m_frames.back();
-            const unsigned char op = program[frame.nNode];
-            if (op == OP_ALT) {
-                NoteFailure(frame.nNode + 3, frame.pAt);
-                const int32_t alternative = NextNode(frame.nNode);
-                if (alternative < 0 || program[alternative] != OP_ALT) {
-                    m_frames.pop_back();
-                    continue;
-                }
-                frame.nNode = alternative;
-                if (HasFailed(alternative + 3, frame.pAt))
-                    continue;
-                m_pInput = frame.pAt;
-                scan = alternative + 3;
-                resumed = true;
-            } else if (op == OP_STAR || op == OP_PLUS) {
-                NoteFailure(NextNode(frame.nNode), frame.pAt + frame.nCount);
-                const int32_t k = NextRepeatCount(frame.nNode, frame.pAt, frame.nCount);
-                if (k < 0) {
-                    m_frames.pop_back();
-                    continue;
-                }
-                frame.nCount = k;
-                m_pInput = frame.pAt + k;
-                scan = NextNode(frame.nNode);
-                resumed = true;
-            } else {
-                m_frames.pop_back(); // a group boundary has nothing else to try
-            }
-        }
-        if (!resumed)
+        if (!Backtrack(scan))
             return false;
 
         // A straight search comes back to each node at each position at most

@@ -2,6 +2,7 @@
 // to a linear program of nodes, searched by a backtracking interpreter.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -85,8 +86,20 @@ private:
 
     // Matching helpers.
     int32_t NextNode(int32_t node) const;
+    // The operand string of a literal or set node.
+    const char* Operand(int32_t node) const;
     bool Attempt(const char* start);
     bool Run();
+    // Goes forward from node scan; true when the pattern's end is reached.
+    bool Advance(int32_t scan);
+    // Resumes the latest backtracking point with something left to try, setting
+    // scan and the input position; false when none is left.
+    bool Backtrack(int32_t& scan);
+    // False, and the search aborted, once the frame limit is reached.
+    bool PushFrame(const char* at, int32_t node, int32_t count);
+    // How many bytes from start the single-byte item of repetition node matches.
+    size_t RepeatableCount(int32_t node, const char* start) const;
+    void RecordGroups();
     int32_t NextRepeatCount(int32_t node, const char* start, int32_t below) const;
     bool HasFailed(int32_t node, const char* at) const;
     void NoteFailure(int32_t node, const char* at);
