@@ -179,25 +179,17 @@ void CTorviDlg::OnFileOpen() {
     }
 
     m_window.SetWindowTitle(kTitlePrefix + ToUtf8(path));
-    const bool wasBusy = m_bBusy;
-    m_bBusy = true;
-    EnterState(QuizState::ChoosingQuestion);
-    m_bBusy = wasBusy;
+    Transition(QuizState::ChoosingQuestion);
     PlayRandomCue(m_soundsStart, kStartCues);
 }
 
 void CTorviDlg::OnEnter() {
     if (m_bBusy)
         return;
-    if (m_state == QuizState::Asking) {
-        m_bBusy = true;
-        EnterState(QuizState::Judging);
-        m_bBusy = false;
-    } else if (m_state == QuizState::ShowingCorrection) {
-        m_bBusy = true;
-        EnterState(QuizState::ChoosingQuestion);
-        m_bBusy = false;
-    }
+    if (m_state == QuizState::Asking)
+        Transition(QuizState::Judging);
+    else if (m_state == QuizState::ShowingCorrection)
+        Transition(QuizState::ChoosingQuestion);
 }
 
 void CTorviDlg::OnQuit() {
@@ -207,11 +199,8 @@ void CTorviDlg::OnQuit() {
         return;
     EnableButtons(false, false, false, false);
     EnableAnswerBoxes(false);
-    if (m_state == QuizState::Asking || m_state == QuizState::ShowingCorrection) {
-        m_bBusy = true;
-        EnterState(QuizState::Finished);
-        m_bBusy = false;
-    }
+    if (m_state == QuizState::Asking || m_state == QuizState::ShowingCorrection)
+        Transition(QuizState::Finished);
 }
 
 void CTorviDlg::OnRestart() {
@@ -219,10 +208,8 @@ void CTorviDlg::OnRestart() {
         return;
     if (m_state == QuizState::Asking || m_state == QuizState::ShowingCorrection ||
         m_state == QuizState::Finished) {
-        m_bBusy = true;
         m_questionSet.Reset();
-        EnterState(QuizState::ChoosingQuestion);
-        m_bBusy = false;
+        Transition(QuizState::ChoosingQuestion);
     }
 }
 
@@ -232,11 +219,8 @@ void CTorviDlg::OnRepeatQuestion() {
     if (m_bBusy)
         return;
     m_bRepeating = true;
-    if (m_state == QuizState::ShowingCorrection) {
-        m_bBusy = true;
-        EnterState(QuizState::Asking);
-        m_bBusy = false;
-    }
+    if (m_state == QuizState::ShowingCorrection)
+        Transition(QuizState::Asking);
 }
 
 void CTorviDlg::OnExplanation() {
@@ -247,6 +231,15 @@ void CTorviDlg::OnExplanation() {
     if (!explanation || !*explanation)
         return;
     ShowPage(explanation, kExplanationPage);
+}
+
+void CTorviDlg::Transition(QuizState state) {
+    // A second key or click delivered while the transition runs (the page view
+    // may handle events while it navigates) is dropped, not queued.
+    const bool wasBusy = m_bBusy;
+    m_bBusy = true;
+    EnterState(state);
+    m_bBusy = wasBusy;
 }
 
 void CTorviDlg::EnterState(QuizState state) {

@@ -68,6 +68,8 @@ public:
 
 private:
     // The quiz flow: a transition sets the state and runs its entry action.
+    // Transition does so with the dialog marked busy for its length.
+    void Transition(QuizState state);
     void EnterState(QuizState state);
     bool FetchNextQuestion();
     void AskQuestion();
