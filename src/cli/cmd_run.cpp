@@ -102,9 +102,10 @@ std::string LowerAscii(std::string text) {
 class CRunSession {
 public:
     CRunSession(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
-                CAudioPlayer* player, const std::string& programDirectory)
+                CAudioPlayer* player, const std::string& programDirectory,
+                const std::optional<std::string>& pageDirectory)
         : m_options(options), m_in(in), m_err(err), m_transcript(out),
-          m_dlg(m_window, player, programDirectory) {}
+          m_dlg(m_window, player, programDirectory, pageDirectory) {}
 
     int Run();
 
@@ -489,12 +490,15 @@ public:
         m_options.ignoreWords = &judge.ignoreWords;
         m_options.echoInput = !isatty(STDIN_FILENO);
 
-        // The session's own folder stands in for the program folder, so that
-        // its pages are not overwritten by another session's.
+        // The session's own folder stands in for the program folder and holds
+        // its pages, so that they are not overwritten by another session's.
+        // Without it the pages go where the desktop program puts them.
         const std::string programDirectory = FindSupportDirectory();
         CRunFolder folder;
-        const std::string directory =
-            folder.Create(programDirectory) ? folder.GetPath() : programDirectory;
+        const bool ownFolder = folder.Create(programDirectory);
+        const std::string directory = ownFolder ? folder.GetPath() : programDirectory;
+        const std::optional<std::string> pageDirectory =
+            ownFolder ? std::optional<std::string>(directory) : std::nullopt;
 
         CSignalGuard signals;
         m_options.interrupted = &g_nInterrupted;
@@ -502,7 +506,7 @@ public:
         {
             // The player outlives the window logic, which silences it on its way out.
             CSdlAudioPlayer player;
-            exitCode = PlayQuiz(m_options, std::cin, out, err, &player, directory);
+            exitCode = PlayQuiz(m_options, std::cin, out, err, &player, directory, pageDirectory);
         }
         return g_nInterrupted ? kExitInterrupted : exitCode;
     }
@@ -536,8 +540,9 @@ void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third) {
 }
 
 int PlayQuiz(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
-             CAudioPlayer* player, const std::string& programDirectory) {
-    CRunSession session(options, in, out, err, player, programDirectory);
+             CAudioPlayer* player, const std::string& programDirectory,
+             const std::optional<std::string>& pageDirectory) {
+    CRunSession session(options, in, out, err, player, programDirectory, pageDirectory);
     return session.Run();
 }
 

@@ -36,11 +36,13 @@ struct SRunOptions {
 constexpr size_t kMaxTypedLineBytes = 64 * 1024;
 
 // Plays the quiz at options.quizPath with lines read from in, the session
-// written to out and failures to err. programDirectory holds the sound cues and
-// receives the page files. Returns the exit code: 0 once the quiz was played,
-// 1 when the quiz file does not load.
+// written to out and failures to err. programDirectory holds the sound cues.
+// The page files go into pageDirectory when one is given (the session's own
+// folder), else where the desktop program would put them. Returns the exit
+// code: 0 once the quiz was played, 1 when the quiz file does not load.
 int PlayQuiz(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
-             CAudioPlayer* player, const std::string& programDirectory);
+             CAudioPlayer* player, const std::string& programDirectory,
+             const std::optional<std::string>& pageDirectory);
 
 // The three lags --seed N gives.
 void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third);

@@ -1,6 +1,10 @@
 #include "ui/page_composer.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 // The page template: nine lines joined by "\n", none after the last.
@@ -41,11 +45,37 @@ CTextBuffer ComposePage(const char* text, int width, bool utf8) {
 
 bool WritePageFile(const char* text, const std::string& path, int width, bool utf8) {
     const CTextBuffer page = ComposePage(text, width, utf8);
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (!file)
+
+    // The page goes into a new file of its own beside the target, made only
+    // for this user, and is then renamed over the target name: a link or a
+    // file someone planted under that name is replaced, never followed or
+    // written through, and a reader never sees half a page.
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (nameStart == path.size())
         return false;
-    const auto length = static_cast<size_t>(page.GetLength());
-    const bool written = std::fwrite(page.GetText(), 1, length, file) == length;
-    const bool closed = std::fclose(file) == 0;
-    return written && closed;
+    std::string temporary = path.substr(0, nameStart) + "." + path.substr(nameStart) + "-XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+
+    const char* data = page.GetText();
+    size_t left = static_cast<size_t>(page.GetLength());
+    bool written = true;
+    while (left > 0) {
+        const ssize_t n = write(fd, data, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            written = false;
+            break;
+        }
+        data += n;
+        left -= static_cast<size_t>(n);
+    }
+    const bool closed = close(fd) == 0;
+    if (written && closed && std::rename(temporary.c_str(), path.c_str()) == 0)
+        return true;
+    unlink(temporary.c_str());
+    return false;
 }

@@ -13,6 +13,9 @@
 // iso-8859-1. Pages of any length are composed whole.
 CTextBuffer ComposePage(const char* text, int width, bool utf8 = false);
 
-// Composes the page and writes it to path, replacing an older file. True when
-// the whole page was written; a failure is not reported any further.
+// Composes the page and writes it to path, replacing whatever held that name
+// (an older page, a file or a link, which is replaced and never followed). The
+// page is readable by this user only. True when the whole page was written;
+// on a failure the name keeps what it held, no other file is left behind, and
+// nothing is reported any further.
 bool WritePageFile(const char* text, const std::string& path, int width, bool utf8 = false);

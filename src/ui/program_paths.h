@@ -18,13 +18,29 @@ bool IsWritableDirectory(const std::string& path);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool MakeDirectories(const std::string& path);
 
+// True when path is a real folder (not a link to one) of the effective user
+// that nobody else may write in, and the user may create files in it.
+bool IsPrivateDirectory(const std::string& path);
+
+// True when the support folder is a portable program folder, safe to hold the
+// pages: it is the folder of the running program file itself (an installed
+// program keeps its support files elsewhere, so it never is), it belongs to
+// the effective user, and neither group nor others may write in it.
+bool IsPortableProgramDirectory(const std::string& supportDirectory,
+                                const std::string& runningProgramDirectory);
+
 // The folder the question and explanation pages are written into, ending with
-// "/": the program's folder when it is writable (a portable program folder);
-// otherwise "torvi" in the user's cache folder (xdgCacheHome when it is an
-// absolute path, else home + "/.cache"), created when missing; as a last
-// resort a private folder under the system's temporary folder, so pages are
-// never silently lost. The two texts may be null (unset variables).
-std::string ChoosePageDirectory(const std::string& programDirectory, const char* xdgCacheHome,
-                                const char* home);
-// The same choice made from the process environment ($XDG_CACHE_HOME, $HOME).
-std::string ChoosePageDirectory(const std::string& programDirectory);
+// "/": the support folder when it is a portable program folder; otherwise
+// "torvi" in the user's cache folder (xdgCacheHome when it is an absolute
+// path, else home + "/.cache", home taken from the password database when
+// null), made with mode 0700 when missing; otherwise a private folder under
+// the system's temporary folder. A cache or temporary folder that is a link,
+// belongs to someone else or that others may write in is never taken. Empty
+// when no safe folder exists: then no page is written. The two texts may be
+// null (unset variables).
+std::string ChoosePageDirectory(const std::string& supportDirectory,
+                                const std::string& runningProgramDirectory,
+                                const char* xdgCacheHome, const char* home);
+// The same choice for this process: the folder of /proc/self/exe, and
+// $XDG_CACHE_HOME and $HOME.
+std::string ChoosePageDirectory(const std::string& supportDirectory);

@@ -93,10 +93,12 @@ CTextBuffer WithCrLf(const char* text) {
 } // namespace
 
 CTorviDlg::CTorviDlg(CWindowServices& window, CAudioPlayer* player,
-                     const std::string& programDirectory)
+                     const std::string& programDirectory,
+                     const std::optional<std::string>& pageDirectory)
     : m_window(window), m_strProgramDirectory(ProgramFilePath(programDirectory, "")),
-      m_strPageDirectory(ChoosePageDirectory(m_strProgramDirectory)), m_soundsRight(player),
-      m_soundsWrong(player), m_soundsStart(player), m_pPlayer(player) {
+      m_strPageDirectory(pageDirectory ? ProgramFilePath(*pageDirectory, "")
+                                       : ChoosePageDirectory(m_strProgramDirectory)),
+      m_soundsRight(player), m_soundsWrong(player), m_soundsStart(player), m_pPlayer(player) {
     const char* directory = m_strProgramDirectory.c_str();
     m_soundsRight.DiscoverSeries(kRightCues, directory);
     m_soundsWrong.DiscoverSeries(kWrongCues, directory);
@@ -432,8 +434,13 @@ void CTorviDlg::OnHelpAbout() {
 
 void CTorviDlg::ShowPage(const char* text, const char* fileName) {
     const int width = m_window.GetFeedbackBoxWidth() - 40;
+    // The view is sent to the page also when it could not be written. With no
+    // safe folder nothing is written, and the view looks beside the program.
+    if (m_strPageDirectory.empty()) {
+        m_window.Navigate(m_strProgramDirectory + fileName);
+        return;
+    }
     const std::string path = m_strPageDirectory + fileName;
-    // The view is sent to the page also when it could not be written.
     WritePageFile(text, path, width, m_questionSet.IsUtf8());
     m_window.Navigate(path);
 }

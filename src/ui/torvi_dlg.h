@@ -4,6 +4,7 @@
 // matching handler. The front end holds no quiz state and makes no quiz decision.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "quiz/question_set.h"
@@ -24,8 +25,11 @@ public:
     static constexpr int kMaxAnswerBytes = 4095;
 
     // programDirectory ends with "/"; it holds Welcome.htm, the cues' fallback copies,
-    // Torvi.chm and Editor.exe. The player may be null (silent).
-    CTorviDlg(CWindowServices& window, CAudioPlayer* player, const std::string& programDirectory);
+    // Torvi.chm and Editor.exe. The player may be null (silent). The pages go into
+    // pageDirectory when one is given (a folder the caller made for this dialog
+    // alone); otherwise into the folder ChoosePageDirectory picks.
+    CTorviDlg(CWindowServices& window, CAudioPlayer* player, const std::string& programDirectory,
+              const std::optional<std::string>& pageDirectory = std::nullopt);
     ~CTorviDlg();
     CTorviDlg(const CTorviDlg&) = delete;
     CTorviDlg& operator=(const CTorviDlg&) = delete;
@@ -62,6 +66,7 @@ public:
     bool IsSoundOn() const { return m_bSound; }
     bool IsBusy() const { return m_bBusy; }
     CQuestionSet& GetQuestionSet() { return m_questionSet; }
+    // Ends with "/"; empty when no safe folder was found and no page is written.
     const std::string& GetPageDirectory() const { return m_strPageDirectory; }
 
     CTorviDlgAutoProxy* m_pAutoProxy = nullptr;

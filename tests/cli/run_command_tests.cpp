@@ -30,13 +30,14 @@ std::string ReadAll(const std::string& path) {
 }
 
 // Runs the built torvi-cli in folder with the given arguments; stdinSetup is the
-// shell redirection for its standard input.
+// shell redirection for its standard input, environment more variables for it.
 CRunResult RunBinary(const CTempDir& scratch, const std::string& folder,
-                     const std::string& arguments, const std::string& stdinSetup) {
-    const std::string command = "cd '" + folder + "' && SDL_AUDIODRIVER=dummy '" +
-                                std::string(TORVI_BIN_DIR) + "/torvi-cli' run " + arguments + " " +
-                                stdinSetup + " >'" + scratch.File("out") + "' 2>'" +
-                                scratch.File("err") + "'";
+                     const std::string& arguments, const std::string& stdinSetup,
+                     const std::string& environment = {}) {
+    const std::string command = "cd '" + folder + "' && " + environment +
+                                " SDL_AUDIODRIVER=dummy '" + std::string(TORVI_BIN_DIR) +
+                                "/torvi-cli' run " + arguments + " " + stdinSetup + " >'" +
+                                scratch.File("out") + "' 2>'" + scratch.File("err") + "'";
     const int status = std::system(command.c_str());
     CRunResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -181,6 +182,23 @@ TEST(RunBinary, ParallelSessionsShowTheirOwnQuestions) {
         EXPECT_EQ(ReadAll(scratch.File("capitals" + std::to_string(i))), capitals.out) << i;
         EXPECT_EQ(ReadAll(scratch.File("html" + std::to_string(i))), html.out) << i;
     }
+}
+
+TEST(RunBinary, PagesStayInTheSessionsOwnFolder) {
+    CTempDir scratch;
+    const std::string runtime = scratch.File("runtime");
+    std::filesystem::create_directory(runtime);
+    const std::string input = scratch.Write("in", "Paris\nred\ngreen\nblue\n");
+    const CRunResult result =
+        RunBinary(scratch, RunData(), "--no-sound capitals.txt", "<'" + input + "'",
+                  "XDG_RUNTIME_DIR='" + runtime + "' XDG_CACHE_HOME='" + scratch.File("cache") +
+                      "' HOME='" + scratch.File("home") + "'");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("What is the capital of France?"), std::string::npos) << result.out;
+    // Neither cache folder was made, and the session's folder is gone.
+    EXPECT_FALSE(std::filesystem::exists(scratch.File("cache")));
+    EXPECT_FALSE(std::filesystem::exists(scratch.File("home")));
+    EXPECT_TRUE(std::filesystem::is_empty(runtime));
 }
 
 TEST(RunBinary, TerminationEndsTheQuizAsQuitAndCleansUp) {

@@ -82,7 +82,7 @@ TEST(RunFolder, SessionPlaysTheLinkedCuesAndWritesItsPagesThere) {
     std::ostringstream out;
     std::ostringstream err;
     RecordingPlayer player;
-    EXPECT_EQ(PlayQuiz(options, in, out, err, &player, folder.GetPath()), 0);
+    EXPECT_EQ(PlayQuiz(options, in, out, err, &player, folder.GetPath(), folder.GetPath()), 0);
     EXPECT_EQ(player.plays, (std::vector<std::string>{"RIFF start", "RIFF right"}));
     EXPECT_TRUE(fs::exists(folder.GetPath() + "QuestionTemp.html"));
     EXPECT_FALSE(fs::exists(program.Path() + "/QuestionTemp.html"));

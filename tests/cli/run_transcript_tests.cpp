@@ -65,7 +65,8 @@ protected:
         std::ostringstream out;
         std::ostringstream err;
         SPlayed played;
-        played.exitCode = PlayQuiz(options, in, out, err, player, m_programDir.Path() + "/");
+        const std::string folder = m_programDir.Path() + "/";
+        played.exitCode = PlayQuiz(options, in, out, err, player, folder, folder);
         played.out = out.str();
         played.err = err.str();
         return played;

@@ -39,8 +39,9 @@ bool RunLoopUntil(const std::function<bool()>& done, int timeoutMs, QWebEngineVi
 
 CGuiFixture::CGuiFixture() : window(&player) {
     QFile::copy(QStringLiteral(TORVI_RES_DIR "/Welcome.htm"), folder.filePath("Welcome.htm"));
-    dialog = std::make_unique<CTorviDlg>(window, &player,
-                                         Utf8FromQString(folder.path() + QStringLiteral("/")));
+    // The test's own folder also takes the pages, so that tests never share them.
+    const std::string directory = Utf8FromQString(folder.path() + QStringLiteral("/"));
+    dialog = std::make_unique<CTorviDlg>(window, &player, directory, directory);
     window.Attach(dialog.get());
     QObject::connect(window.GetBrowser(), &QWebEngineView::loadFinished,
                      [this](bool) { ++m_nLoadsFinished; });

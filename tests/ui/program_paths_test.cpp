@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "ui/program_paths.h"
 #include "ui_test_support.h"
@@ -31,37 +33,40 @@ protected:
 };
 
 TEST_F(PageDirectoryTest, WritableProgramFolderHoldsThePages) {
-    EXPECT_EQ(ChoosePageDirectory(m_strProgramDirectory, "/nowhere", "/nowhere"),
-              m_strProgramDirectory);
+    EXPECT_EQ(
+        ChoosePageDirectory(m_strProgramDirectory, m_strProgramDirectory, "/nowhere", "/nowhere"),
+        m_strProgramDirectory);
 }
 
 TEST_F(PageDirectoryTest, ReadOnlyProgramUsesTheXdgCacheFolder) {
     const std::string cache = m_strRoot + "/xdg";
-    EXPECT_EQ(ChoosePageDirectory(m_strReadOnly, cache.c_str(), m_strRoot.c_str()),
+    EXPECT_EQ(ChoosePageDirectory(m_strReadOnly, m_strReadOnly, cache.c_str(), m_strRoot.c_str()),
               cache + "/torvi/");
     EXPECT_TRUE(IsWritableDirectory(cache + "/torvi"));
 }
 
 TEST_F(PageDirectoryTest, WithoutXdgCacheHomeTheHomeCacheIsUsed) {
-    EXPECT_EQ(ChoosePageDirectory(m_strReadOnly, nullptr, m_strRoot.c_str()),
+    EXPECT_EQ(ChoosePageDirectory(m_strReadOnly, m_strReadOnly, nullptr, m_strRoot.c_str()),
               m_strRoot + "/.cache/torvi/");
     EXPECT_TRUE(IsWritableDirectory(m_strRoot + "/.cache/torvi"));
 }
 
 TEST_F(PageDirectoryTest, RelativeXdgCacheHomeIsIgnored) {
-    EXPECT_EQ(ChoosePageDirectory(m_strReadOnly, "relative/cache", m_strRoot.c_str()),
-              m_strRoot + "/.cache/torvi/");
+    EXPECT_EQ(
+        ChoosePageDirectory(m_strReadOnly, m_strReadOnly, "relative/cache", m_strRoot.c_str()),
+        m_strRoot + "/.cache/torvi/");
 }
 
 TEST_F(PageDirectoryTest, UnusableXdgCacheFallsBackToTheHomeCache) {
     const std::string blocked = m_strRoot + "/readonly/cache";
-    EXPECT_EQ(ChoosePageDirectory(m_strReadOnly, blocked.c_str(), m_strRoot.c_str()),
+    EXPECT_EQ(ChoosePageDirectory(m_strReadOnly, m_strReadOnly, blocked.c_str(), m_strRoot.c_str()),
               m_strRoot + "/.cache/torvi/");
 }
 
 TEST_F(PageDirectoryTest, NoCacheAnywhereStillGivesAWritableFolder) {
     const std::string blocked = m_strRoot + "/readonly/home";
-    const std::string folder = ChoosePageDirectory(m_strReadOnly, blocked.c_str(), blocked.c_str());
+    const std::string folder =
+        ChoosePageDirectory(m_strReadOnly, m_strReadOnly, blocked.c_str(), blocked.c_str());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(IsWritableDirectory(folder));
 }
@@ -84,4 +89,149 @@ TEST_F(PageDirectoryTest, DialogOfAReadOnlyProgramWritesItsPagesToTheCache) {
         setenv("XDG_CACHE_HOME", savedValue.c_str(), 1);
     else
         unsetenv("XDG_CACHE_HOME");
+}
+
+// Only folders nobody else can reach into take the pages: a portable program
+// folder of the user's own, the user's cache, or a private temporary folder.
+class PageFolderSafetyTest : public PageDirectoryTest {
+protected:
+    void SetUp() override {
+        PageDirectoryTest::SetUp();
+        m_strXdg = m_strRoot + "/xdg";
+        m_strBlocked = m_strReadOnly + "cache";
+        m_strTemp = m_strRoot + "/tmp";
+        std::filesystem::create_directories(m_strTemp);
+        m_strRuntime = m_strTemp + "/torvi-" + std::to_string(static_cast<long>(geteuid()));
+    }
+    // A folder made for the test with exactly the given mode.
+    static void MakeFolder(const std::string& path, mode_t mode) {
+        std::filesystem::create_directories(path);
+        ASSERT_EQ(chmod(path.c_str(), mode), 0) << path;
+    }
+    std::string Choose(const std::string& support, const std::string& running) const {
+        return ChoosePageDirectory(support, running, m_strXdg.c_str(), m_strRoot.c_str());
+    }
+
+    std::string m_strXdg;
+    std::string m_strBlocked; // under a plain file: no folder can be made there
+    std::string m_strTemp;
+    std::string m_strRuntime; // the private temporary folder when TMPDIR is m_strTemp
+};
+
+TEST_F(PageFolderSafetyTest, ProgramFolderOthersMayWriteInIsNotUsed) {
+    const std::string& program = m_strProgramDirectory;
+    for (const mode_t mode : {0777, 0775, 0770, 0703}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(chmod(program.c_str(), mode), 0);
+        EXPECT_FALSE(IsPortableProgramDirectory(program, program));
+        EXPECT_EQ(Choose(program, program), m_strXdg + "/torvi/");
+    }
+    ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+    EXPECT_EQ(Choose(program, program), program);
+}
+
+TEST_F(PageFolderSafetyTest, OnlyTheRunningProgramsOwnFolderIsPortable) {
+    const std::string bin = m_strRoot + "/usr/bin/";
+    const std::string share = m_strRoot + "/usr/share/torvi/";
+    MakeFolder(bin, 0755);
+    MakeFolder(share, 0755);
+    // Installed: the support files are not beside the program file.
+    EXPECT_EQ(Choose(share, bin), m_strXdg + "/torvi/");
+    // The program's own folder is recognised under any spelling.
+    EXPECT_EQ(Choose(bin, bin), bin);
+    EXPECT_EQ(Choose(m_strRoot + "/usr/share/../bin", bin), m_strRoot + "/usr/share/../bin/");
+}
+
+TEST_F(PageFolderSafetyTest, FoldersOfAnotherUserAreNotUsed) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    const uid_t nobody = 65534;
+    ASSERT_EQ(chown(m_strProgramDirectory.c_str(), nobody, nobody), 0);
+    MakeFolder(m_strXdg + "/torvi", 0700);
+    ASSERT_EQ(chown((m_strXdg + "/torvi").c_str(), nobody, nobody), 0);
+    MakeFolder(m_strRuntime, 0700);
+    ASSERT_EQ(chown(m_strRuntime.c_str(), nobody, nobody), 0);
+    const CScopedEnvironment tmpdir("TMPDIR", m_strTemp.c_str());
+
+    EXPECT_FALSE(IsPortableProgramDirectory(m_strProgramDirectory, m_strProgramDirectory));
+    EXPECT_EQ(Choose(m_strProgramDirectory, m_strProgramDirectory), m_strRoot + "/.cache/torvi/");
+    EXPECT_EQ(ChoosePageDirectory(m_strProgramDirectory, m_strProgramDirectory, m_strXdg.c_str(),
+                                  m_strBlocked.c_str()),
+              "");
+}
+
+TEST_F(PageFolderSafetyTest, MissingCacheFoldersAreMadeForTheUserAlone) {
+    const mode_t savedMask = umask(022);
+    const std::string xdg = m_strRoot + "/deep/cache";
+    const std::string home = m_strRoot + "/home";
+    const std::string fromXdg =
+        ChoosePageDirectory(m_strReadOnly, m_strReadOnly, xdg.c_str(), m_strBlocked.c_str());
+    const std::string fromHome =
+        ChoosePageDirectory(m_strReadOnly, m_strReadOnly, nullptr, home.c_str());
+    umask(savedMask);
+
+    EXPECT_EQ(fromXdg, xdg + "/torvi/");
+    for (const std::string& made : {m_strRoot + "/deep", xdg, xdg + "/torvi"})
+        EXPECT_EQ(ModeOf(made), 0700) << made;
+    EXPECT_EQ(fromHome, home + "/.cache/torvi/");
+    for (const std::string& made : {home, home + "/.cache", home + "/.cache/torvi"})
+        EXPECT_EQ(ModeOf(made), 0700) << made;
+}
+
+TEST_F(PageFolderSafetyTest, CacheFolderThatIsALinkOrOthersMayWriteInIsRefused) {
+    // A private folder elsewhere, linked in the place of the cache folder.
+    const std::string elsewhere = m_strRoot + "/elsewhere";
+    MakeFolder(elsewhere, 0700);
+    MakeFolder(m_strXdg, 0700);
+    std::filesystem::create_directory_symlink(elsewhere, m_strXdg + "/torvi");
+    MakeFolder(m_strRoot + "/.cache/torvi", 0777);
+    const CScopedEnvironment tmpdir("TMPDIR", m_strTemp.c_str());
+
+    EXPECT_EQ(Choose(m_strReadOnly, m_strReadOnly), m_strRuntime + "/");
+    EXPECT_EQ(ModeOf(m_strRuntime), 0700);
+    // Refused, not repaired.
+    EXPECT_TRUE(std::filesystem::is_symlink(m_strXdg + "/torvi"));
+    EXPECT_EQ(ModeOf(m_strRoot + "/.cache/torvi"), 0777);
+
+    ASSERT_EQ(chmod((m_strRoot + "/.cache/torvi").c_str(), 0700), 0);
+    EXPECT_EQ(Choose(m_strReadOnly, m_strReadOnly), m_strRoot + "/.cache/torvi/");
+}
+
+TEST_F(PageFolderSafetyTest, UnsafeTemporaryFolderLeavesNoPlaceForPages) {
+    const CScopedEnvironment tmpdir("TMPDIR", m_strTemp.c_str());
+    const std::string elsewhere = m_strRoot + "/elsewhere";
+    MakeFolder(elsewhere, 0700);
+    const auto choose = [this] {
+        return ChoosePageDirectory(m_strReadOnly, m_strReadOnly, m_strBlocked.c_str(),
+                                   m_strBlocked.c_str());
+    };
+
+    std::filesystem::create_directory_symlink(elsewhere, m_strRuntime);
+    EXPECT_EQ(choose(), "");
+    std::filesystem::remove(m_strRuntime);
+    MakeFolder(m_strRuntime, 0777);
+    EXPECT_EQ(choose(), "");
+    std::filesystem::remove(m_strRuntime);
+    std::ofstream(m_strRuntime) << "a file";
+    EXPECT_EQ(choose(), "");
+    std::filesystem::remove(m_strRuntime);
+    EXPECT_EQ(choose(), m_strRuntime + "/");
+}
+
+TEST_F(PageFolderSafetyTest, WithNoSafeFolderNoPageIsWrittenButTheViewIsSent) {
+    ASSERT_EQ(chmod(m_strProgramDirectory.c_str(), 0777), 0);
+    MakeFolder(m_strRuntime, 0777);
+    const CScopedEnvironment tmpdir("TMPDIR", m_strTemp.c_str());
+    const CScopedEnvironment xdg("XDG_CACHE_HOME", m_strBlocked.c_str());
+    const CScopedEnvironment home("HOME", m_strBlocked.c_str());
+
+    CTorviDlg dlg(m_window, nullptr, m_strProgramDirectory);
+    dlg.OnInitDialog();
+    EXPECT_EQ(dlg.GetPageDirectory(), "");
+    m_window.QueueOpenFile(QuizPath("capitals.txt"));
+    dlg.OnFileOpen();
+    EXPECT_EQ(dlg.GetState(), QuizState::Asking);
+    EXPECT_EQ(m_window.navigations.back(), m_strProgramDirectory + "QuestionTemp.html");
+    EXPECT_TRUE(std::filesystem::is_empty(m_strProgramDirectory));
+    EXPECT_TRUE(std::filesystem::is_empty(m_strRuntime));
 }

@@ -1,9 +1,13 @@
 // Question and explanation pages: the template, HTML texts kept whole, the
 // character set of the quiz, and the page files the quiz window writes.
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
+#include <vector>
 
 #include "ui/page_composer.h"
 #include "ui_test_support.h"
@@ -159,4 +163,86 @@ TEST_F(PageFileTest, PageThatCannotBeWrittenIsStillShown) {
     Open("capitals.txt");
     EXPECT_EQ(m_dlg->GetState(), QuizState::Asking);
     EXPECT_EQ(m_window.navigations.back(), m_strProgramDirectory + "QuestionTemp.html");
+}
+
+namespace {
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace
+
+TEST_F(PageFileTest, PlantedLinksAreReplacedNeverWrittenThrough) {
+    const std::string victim = m_strRoot + "/notes.txt";
+    std::ofstream(victim) << "the learner's notes";
+    const std::string dangling = m_strRoot + "/made-through-a-link";
+    std::filesystem::create_symlink(victim, m_strProgramDirectory + "QuestionTemp.html");
+    std::filesystem::create_symlink(dangling, m_strProgramDirectory + "ExplanationTemp.html");
+
+    Start();
+    Open("capitals.txt");
+    Answer({"Rome"});
+    m_dlg->OnExplanation();
+
+    EXPECT_EQ(ReadFile(victim), "the learner's notes");
+    EXPECT_FALSE(std::filesystem::exists(dangling));
+    EXPECT_EQ(QuestionOnPage(), "What is the capital of France?");
+    EXPECT_EQ(ReadProgramFile("ExplanationTemp.html"),
+              "<html><body>Paris has been the capital since the Middle Ages.</body></html>");
+    for (const char* name : {"QuestionTemp.html", "ExplanationTemp.html"}) {
+        const std::string path = m_strProgramDirectory + name;
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path)))
+            << name;
+        EXPECT_EQ(ModeOf(path), 0600) << name;
+    }
+}
+
+TEST_F(PageFileTest, WritingLeavesNoOtherFileBehind) {
+    const std::string& folder = m_strProgramDirectory;
+    EXPECT_TRUE(WritePageFile("first", folder + "page.html", 300));
+    EXPECT_TRUE(WritePageFile("second", folder + "page.html", 300));
+    EXPECT_EQ(NamesIn(folder), std::vector<std::string>{"page.html"});
+
+    // A folder under the name cannot be replaced by a page.
+    std::filesystem::create_directory(folder + "taken.html");
+    EXPECT_FALSE(WritePageFile("third", folder + "taken.html", 300));
+    EXPECT_EQ(NamesIn(folder), (std::vector<std::string>{"page.html", "taken.html"}));
+    EXPECT_TRUE(std::filesystem::is_empty(folder + "taken.html"));
+    EXPECT_EQ(ReadFile(folder + "page.html"), TemplatePage("second", 300));
+}
+
+TEST_F(PageFileTest, PageCutShortKeepsTheOlderPage) {
+    const std::string path = m_strProgramDirectory + "page.html";
+    ASSERT_TRUE(WritePageFile("older", path, 300));
+
+    // Files may grow to 100 bytes only, so the long page cannot be written whole.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WritePageFile(std::string(1000, 'x').c_str(), path, 300);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadFile(path), TemplatePage("older", 300));
+    EXPECT_EQ(NamesIn(m_strProgramDirectory), std::vector<std::string>{"page.html"});
+}
+
+TEST_F(PageFileTest, GivenPageFolderTakesThePagesInsteadOfTheProgramFolder) {
+    const std::string session = m_strRoot + "/session";
+    std::filesystem::create_directory(session);
+    m_dlg = std::make_unique<CTorviDlg>(m_window, &m_player, m_strProgramDirectory, session);
+    ASSERT_TRUE(m_dlg->OnInitDialog());
+    EXPECT_EQ(m_dlg->GetPageDirectory(), session + "/");
+    Open("capitals.txt");
+    EXPECT_EQ(m_window.navigations.back(), session + "/QuestionTemp.html");
+    EXPECT_NE(ReadFile(session + "/QuestionTemp.html").find("What is the capital of France?"),
+              std::string::npos);
+    EXPECT_EQ(ReadProgramFile("QuestionTemp.html"), "<missing>");
 }

@@ -1,11 +1,30 @@
 #include "ui_test_support.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "quiz/random_source.h"
+
+CScopedEnvironment::CScopedEnvironment(const char* name, const char* value)
+    : m_strName(name), m_bWasSet(std::getenv(name) != nullptr) {
+    m_strSaved = m_bWasSet ? std::getenv(name) : "";
+    value ? setenv(name, value, 1) : unsetenv(name);
+}
+
+CScopedEnvironment::~CScopedEnvironment() {
+    m_bWasSet ? setenv(m_strName.c_str(), m_strSaved.c_str(), 1) : unsetenv(m_strName.c_str());
+}
+
+int ModeOf(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0)
+        return -1;
+    return static_cast<int>(info.st_mode & 07777);
+}
 
 void CQuizWindowTest::SetUp() {
     std::string pattern = (std::filesystem::temp_directory_path() / "torvi-ui-XXXXXX").string();
@@ -15,6 +34,8 @@ void CQuizWindowTest::SetUp() {
     m_strCurrentDirectory = m_strRoot + "/work";
     std::filesystem::create_directories(m_strProgramDirectory);
     std::filesystem::create_directories(m_strCurrentDirectory);
+    // A program folder only its owner may write in, whatever the umask.
+    std::filesystem::permissions(m_strProgramDirectory, std::filesystem::perms::owner_all);
     // No ignore-word list and no cues in the current folder: every test starts
     // from the same judge and finds its cues only in the program folder.
     m_strSavedDirectory = std::filesystem::current_path().string();
@@ -38,7 +59,8 @@ void CQuizWindowTest::AddCue(const std::string& name) {
 }
 
 void CQuizWindowTest::Start() {
-    m_dlg = std::make_unique<CTorviDlg>(m_window, &m_player, m_strProgramDirectory);
+    m_dlg = std::make_unique<CTorviDlg>(m_window, &m_player, m_strProgramDirectory,
+                                        m_strProgramDirectory);
     ASSERT_TRUE(m_dlg->OnInitDialog());
 }
 

@@ -12,6 +12,24 @@
 #include "fake_window.h"
 #include "ui/torvi_dlg.h"
 
+// Sets an environment variable (or unsets it, for a null value) until the
+// guard goes out of scope.
+class CScopedEnvironment {
+public:
+    CScopedEnvironment(const char* name, const char* value);
+    ~CScopedEnvironment();
+    CScopedEnvironment(const CScopedEnvironment&) = delete;
+    CScopedEnvironment& operator=(const CScopedEnvironment&) = delete;
+
+private:
+    std::string m_strName;
+    std::string m_strSaved;
+    bool m_bWasSet = false;
+};
+
+// The permission bits of path itself (a link is not followed); -1 when missing.
+int ModeOf(const std::string& path);
+
 class CQuizWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -22,7 +40,8 @@ protected:
     // Puts a small RIFF file named name into the program folder; its bytes are
     // "RIFF" followed by the name, so the recorded plays tell the cues apart.
     void AddCue(const std::string& name);
-    // Builds the dialog (after the cues are in place) and runs OnInitDialog.
+    // Builds the dialog (after the cues are in place), with its pages in the
+    // program folder, and runs OnInitDialog.
     void Start();
     // Chooses the quiz file in the open-file dialog.
     void Open(const std::string& quizName);

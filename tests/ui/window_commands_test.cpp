@@ -9,7 +9,8 @@
 class WindowCommandsTest : public CQuizWindowTest {};
 
 TEST_F(WindowCommandsTest, InitDialogDisablesBoxesThenButtonsAndSetsTheMenuMarks) {
-    m_dlg = std::make_unique<CTorviDlg>(m_window, &m_player, m_strProgramDirectory);
+    m_dlg = std::make_unique<CTorviDlg>(m_window, &m_player, m_strProgramDirectory,
+                                        m_strProgramDirectory);
     EXPECT_TRUE(m_dlg->IsSoundOn());
     EXPECT_EQ(m_dlg->GetState(), QuizState::NoQuiz);
     m_log.clear();
