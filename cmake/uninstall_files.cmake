@@ -3,13 +3,21 @@
 # installed goes: a listed path that is now a link, or that a link leads to
 # (one of its folders was replaced by a link since), is left alone and
 # reported, because removing it would reach something the installation never
-# made. Run with cmake -DTORVI_MANIFEST=FILE -P uninstall_files.cmake.
+# made. Run with [DESTDIR=STAGE] cmake -DTORVI_MANIFEST=FILE -P uninstall_files.cmake.
+cmake_minimum_required(VERSION 3.25)
+
 if(NOT DEFINED TORVI_MANIFEST OR NOT EXISTS "${TORVI_MANIFEST}")
     message(FATAL_ERROR "No installation to remove: ${TORVI_MANIFEST} is missing "
                         "(it is written by cmake --install)")
 endif()
 
-file(STRINGS "${TORVI_MANIFEST}" installed)
+# The manifest names the files without the staging folder an install into
+# DESTDIR put in front; the same DESTDIR finds them again.
+file(STRINGS "${TORVI_MANIFEST}" listed)
+set(installed "")
+foreach(path IN LISTS listed)
+    list(APPEND installed "$ENV{DESTDIR}${path}")
+endforeach()
 
 # The deepest folder that every listed file shares: the links checked for lie
 # below it, so a prefix that itself sits behind a link is no obstacle.

@@ -79,7 +79,7 @@ done
 # Every subcommand and every option torvi-cli offers is described in its page.
 if [ -f "$work/torvi-cli.txt" ]; then
     page=$work/torvi-cli.txt
-    names=$("$root/bin/torvi-cli" --help | awk '/^SUBCOMMANDS:/ { on = 1; next } on && NF { print $1 }')
+    names=$("$root/bin/torvi-cli" --help | awk 'tolower($0) ~ /^subcommands:/ { on = 1; next } on && !NF { exit } on { print $1 }')
     [ -n "$names" ] || fail "torvi-cli --help lists no subcommands"
     for name in $names; do
         grep -qE "^ +torvi-cli $name" "$page" || fail "torvi-cli(1) has no synopsis for $name"
@@ -94,7 +94,7 @@ if [ -f "$work/torvi-cli.txt" ]; then
     grep -q "IgnoreW.TXT" "$page" || fail "torvi-cli(1) does not name IgnoreW.TXT"
 fi
 if [ -f "$work/torvi.txt" ]; then
-    for name in IgnoreW.TXT QuestionTemp.html RightAnswer1.wav XDG_CACHE_HOME "$prefix/share/torvi"; do
+    for name in IgnoreW.TXT QuestionTemp.html RightAnswer1.wav XDG_CACHE_HOME share/torvi; do
         grep -qF "$name" "$work/torvi.txt" || fail "torvi(1) does not mention $name"
     done
 fi

@@ -12,10 +12,10 @@ build=$(realpath "$1")
 work=$(mktemp -d)
 keep_manifest "$build"
 trap 'restore_manifest; rm -rf "$work"' EXIT
-uninstall() { cmake --build "$build" --target uninstall >"$work/uninstall.log" 2>&1; }
+uninstall() { DESTDIR=$stage cmake --build "$build" --target uninstall >"$work/uninstall.log" 2>&1; }
 
-# A whole installation goes, and with it the program's own folders only.
 stage=$work/stage
+# A whole installation goes, and with it the program's own folders only.
 DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 root=$stage/usr
 listed=$(wc -l <"$manifest")

@@ -32,9 +32,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     m_pIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // The name line carries the major and minor version, the notice line all of it.
-    m_pName = new QLabel(
-        QStringLiteral("Halvan Torvi v") + QStringLiteral(TORVI_VERSION).section(QLatin1Char('.'), 0, 1),
-        this);
+    m_pName = new QLabel(QStringLiteral("Halvan Torvi v") +
+                             QStringLiteral(TORVI_VERSION).section(QLatin1Char('.'), 0, 1),
+                         this);
     m_pName->setObjectName(QStringLiteral("aboutName"));
     m_pName->setGeometry(units.Rect(40, 10, 119, 8));
 
