@@ -12,6 +12,7 @@ here=$(dirname "$0")
 build=$(realpath "$1")
 app_id=$2
 version=$3
+# shellcheck source=tests/package/package_test_support.sh
 . "$here/package_test_support.sh"
 
 work=$(mktemp -d)

@@ -28,6 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 git clone -q --no-hardlinks "$source_dir" "$work/torvi"
+SECONDS=0
 
 # On the virtual display: scripts/run, which ends by becoming the window.
 cat >"$work/session.sh" <<'SESSION'
@@ -79,7 +80,8 @@ fi
 share=$(convert "$work/window.png" -fuzz 6% -fill black +opaque '#17526b' -fill white -opaque '#17526b' \
     -colorspace gray -format '%[fx:mean]' info:)
 if awk -v s="$share" 'BEGIN { exit !(s > 0.001) }'; then
-    echo "the window shows the welcome page (heading colour in $share of the picture)"
+    grep -E '^\[100%\] Built target|Linking CXX executable.*torvi$' "$work/run.log" || true
+    echo "the window shows the welcome page (heading colour in $share of the picture), $SECONDS s after the clone"
 else
     echo "FAIL: the window's picture does not show the welcome page (heading colour share $share)" >&2
     exit 1

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the installation and package checks: failure reporting, and a
 # guard that keeps the build folder's install_manifest.txt as it was, since
 # every install into a staging folder rewrites it and a later
@@ -9,7 +10,9 @@ fail() {
     failures=$((failures + 1))
 }
 expect_file() {
-    [ -f "$1" ] && [ ! -L "$1" ] || fail "missing file: ${1#"${stage:-}"}"
+    if [ ! -f "$1" ] || [ -L "$1" ]; then
+        fail "missing file: ${1#"${stage:-}"}"
+    fi
 }
 finish() {
     if [ "$failures" -gt 0 ]; then

@@ -7,6 +7,7 @@
 set -euo pipefail
 here=$(dirname "$0")
 build=$(realpath "$1")
+# shellcheck source=tests/package/package_test_support.sh
 . "$here/package_test_support.sh"
 
 work=$(mktemp -d)
