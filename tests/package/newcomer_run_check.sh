@@ -35,6 +35,8 @@ cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -u
 cd "$1"
+# The window must come up on this display, whatever the tests around chose.
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 # In a process group of its own, so that stopping it also stops a build still running.
 TORVI_TIMING=1 SDL_AUDIODRIVER=dummy setsid scripts/run >"$2/run.log" 2>&1 &
 run=$!
