@@ -20,6 +20,11 @@ const char* const CTorviApp::kOleFailedText =
     "OLE initialization failed.  Make sure that the OLE libraries are the correct version.";
 
 CTorviApp::CTorviApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // Docks and Wayland compositors match the window to its menu entry by the
+    // desktop file name; the version is the one torvi-cli --version reports.
+    setApplicationName(QStringLiteral("torvi"));
+    setApplicationVersion(QStringLiteral(TORVI_VERSION));
+    setDesktopFileName(QStringLiteral(TORVI_APP_ID));
     setWindowIcon(TorviIcon());
 }
 

@@ -42,6 +42,8 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommand
     try {
         CLI::App app{"Torvi's tool for quiz authors.", kProgramName};
         app.require_subcommand(1);
+        app.set_version_flag("--version", std::string(kProgramName) + " (Torvi) " + TORVI_VERSION,
+                             "Print the program's name and version and exit.");
         app.footer("Run 'torvi-cli COMMAND --help' for the options of one command.");
 
         std::vector<std::pair<CLI::App*, std::unique_ptr<CCliCommand>>> made;

@@ -67,6 +67,7 @@ private slots:
         QVERIFY(f.Start());
         QStringList texts;
         QString title;
+        bool allInside = true;
         f.WhenModalAppears([&](QWidget* modal) {
             auto* about = qobject_cast<CAboutDlg*>(modal);
             if (about == nullptr) {
@@ -76,6 +77,8 @@ private slots:
             title = about->windowTitle();
             for (QLabel* label : about->findChildren<QLabel*>()) {
                 texts << label->text();
+                // Every line lies wholly inside the box.
+                allInside = allInside && about->rect().contains(label->geometry());
             }
             QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("aboutOk")),
                               Qt::LeftButton);
@@ -85,6 +88,13 @@ private slots:
         QVERIFY(texts.contains(QStringLiteral("Halvan Torvi v1.1")));
         QVERIFY(texts.contains(QString::fromUtf8(CAboutDlg::kMakerText)));
         QVERIFY(texts.contains(QString::fromUtf8(CAboutDlg::kContactText)));
+        // The notice line carries the whole version, as torvi-cli --version does,
+        // and the licence.
+        const QString notice = QString::fromUtf8(CAboutDlg::kNoticeText);
+        QVERIFY(texts.contains(notice));
+        QVERIFY(notice.contains(QStringLiteral("Version " TORVI_VERSION ".")));
+        QVERIFY(notice.contains(QStringLiteral("GNU General Public License, version 3 or later")));
+        QVERIFY(allInside);
         QVERIFY(QApplication::activeModalWidget() == nullptr ||
                 QApplication::activeModalWidget() == &f.window);
     }

@@ -9,6 +9,9 @@
 const char* const CAboutDlg::kMakerText =
     "The Torvi Project, makers of the Torvi quiz editor and the torvi-cli tool";
 const char* const CAboutDlg::kContactText = "Contact: help@torvi.example.org";
+const char* const CAboutDlg::kNoticeText =
+    "Version " TORVI_VERSION
+    ". Free software under the GNU General Public License, version 3 or later.";
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutBox"));
@@ -28,7 +31,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     m_pIcon->setPixmap(TorviIcon().pixmap(32, 32));
     m_pIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_pName = new QLabel(QStringLiteral("Halvan Torvi v1.1"), this);
+    // The name line carries the major and minor version, the notice line all of it.
+    m_pName = new QLabel(QStringLiteral("Halvan Torvi v") +
+                             QStringLiteral(TORVI_VERSION).section(QLatin1Char('.'), 0, 1),
+                         this);
     m_pName->setObjectName(QStringLiteral("aboutName"));
     m_pName->setGeometry(units.Rect(40, 10, 119, 8));
 
@@ -47,6 +53,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     m_pContact = new QLabel(QString::fromUtf8(kContactText), this);
     m_pContact->setObjectName(QStringLiteral("aboutContact"));
     m_pContact->setGeometry(units.Rect(40, 64, 145, 8));
+
+    m_pNotice = new QLabel(QString::fromUtf8(kNoticeText), this);
+    m_pNotice->setObjectName(QStringLiteral("aboutNotice"));
+    m_pNotice->setGeometry(units.Rect(40, 75, 188, 18));
+    m_pNotice->setWordWrap(true);
+    m_pNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_btnOk->setFocus();
 }

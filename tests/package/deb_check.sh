@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Makes the Debian package with cpack from the build folder and checks it
+# without installing it: its name and version, dependencies worked out from
+# the programs (dpkg-shlibdeps), and its contents: the programs, the menu
+# entry and metainfo, icons, manual pages, support files, example quizzes and
+# cues, all under /usr.
+# Usage: deb_check.sh BUILD_DIR APP_ID VERSION
+set -euo pipefail
+here=$(dirname "$0")
+build=$(realpath "$1")
+app_id=$2
+version=$3
+# shellcheck source=tests/package/package_test_support.sh
+. "$here/package_test_support.sh"
+
+work=$(mktemp -d)
+keep_manifest "$build"
+trap 'restore_manifest; rm -rf "$work"' EXIT
+arch=$(dpkg --print-architecture)
+deb=$build/torvi_${version}_$arch.deb
+rm -f "$deb"
+(cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || {
+    tail -n 20 "$work/cpack.log" >&2
+    fail "cpack -G DEB failed"
+    finish
+}
+[ -f "$deb" ] || { fail "cpack made no $(basename "$deb")"; finish; }
+
+field() { dpkg-deb --field "$deb" "$1"; }
+[ "$(field Package)" = torvi ] || fail "the package is called '$(field Package)'"
+[ "$(field Version)" = "$version" ] || fail "the package's version is '$(field Version)'"
+[ "$(field Architecture)" = "$arch" ] || fail "the package is for '$(field Architecture)'"
+depends=$(field Depends)
+# Libraries the programs link, found by dpkg-shlibdeps, with version bounds.
+# The page view's helper program is started, not linked, and must be there too.
+for library in libqt6webenginewidgets6 libqt6widgets6 libsdl2-2.0-0 libstdc++6 libc6 \
+    libqt6webenginecore6-bin; do
+    case ", $depends" in
+    *", $library (>= "*) ;;
+    *) fail "Depends lacks $library with a version: $depends" ;;
+    esac
+done
+
+dpkg-deb --contents "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/contents"
+outside=$(grep -vE '^/usr(/|$)' "$work/contents" || true)
+[ -z "$outside" ] || fail "files outside /usr: $outside"
+for path in /usr/bin/torvi /usr/bin/torvi-cli \
+    "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml" \
+    /usr/share/icons/hicolor/scalable/apps/torvi.svg /usr/share/icons/hicolor/48x48/apps/torvi.png \
+    /usr/share/man/man1/torvi.1.gz /usr/share/man/man1/torvi-cli.1.gz \
+    /usr/share/doc/torvi/copyright \
+    /usr/share/torvi/Welcome.htm /usr/share/torvi/IgnoreW.TXT /usr/share/torvi/Start1.wav \
+    /usr/share/torvi/RightAnswer1.wav /usr/share/torvi/WrongAnswer1.wav \
+    /usr/share/torvi/quizzes/geography.txt /usr/share/torvi/quizzes/spanish.txt; do
+    grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
+done
+
+# The menu entry inside the package starts the program where the package puts it.
+dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/share/applications/$app_id.desktop" >"$work/entry"
+grep -qx "Exec=/usr/bin/torvi" "$work/entry" || fail "the packaged menu entry starts another program"
+finish
