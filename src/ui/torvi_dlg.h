@@ -23,8 +23,8 @@ public:
     // At most this many bytes of an answer box are read (cut at a character boundary).
     static constexpr int kMaxAnswerBytes = 4095;
 
-    // programDirectory ends with "/"; it holds Welcome.htm, the cues' fallback copies,
-    // Torvi.chm and Editor.exe. The player may be null (silent).
+    // programDirectory ends with "/"; it holds Welcome.htm, the cues' fallback copies
+    // and the manual. The player may be null (silent).
     CTorviDlg(CWindowServices& window, CAudioPlayer* player, const std::string& programDirectory);
     ~CTorviDlg();
     CTorviDlg(const CTorviDlg&) = delete;
