@@ -471,9 +471,11 @@ void CQuizEditorWindow::closeEvent(QCloseEvent* event) {
 
 void CQuizEditorWindow::KeepForNextStart() {
     m_timerRecovery.stop();
-    if (IsModified())
-        KeepRecoveryCopy();
+    if (!IsModified())
+        return;
+    KeepRecoveryCopy();
     // The copy stays for the next start; nothing is asked.
+    m_recovery.Release();
     m_pEdit->document()->setModified(false);
 }
 
@@ -554,6 +556,7 @@ void CQuizEditorWindow::RunCheck() {
     ShowProblems();
     m_nPreviewed = -2; // shown again, whatever the caret's question
     UpdatePreview();
+    emit Checked();
 }
 
 void CQuizEditorWindow::ShowProblems() {

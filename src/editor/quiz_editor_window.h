@@ -90,6 +90,11 @@ public:
     static constexpr int kCheckDelayMs = 400;
     static constexpr int kRecoveryIntervalMs = 3000;
 
+signals:
+    // The text has been loaded and checked again; problems, marks, status line
+    // and preview now speak for it.
+    void Checked();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

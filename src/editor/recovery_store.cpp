@@ -209,6 +209,14 @@ void CRecoveryStore::Discard() {
     m_bHasCopy = false;
 }
 
+void CRecoveryStore::Release() {
+    if (m_nLock < 0)
+        return;
+    close(m_nLock);
+    m_nLock = -1;
+    m_bHasCopy = false;
+}
+
 std::vector<CRecoveryCopy> CRecoveryStore::FindAbandoned() const {
     std::vector<CRecoveryCopy> found;
     DIR* dir = opendir(m_strFolder.c_str());

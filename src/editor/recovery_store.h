@@ -40,6 +40,9 @@ public:
               std::string& error);
     // Removes this editor's copy: its changes were saved or given up.
     void Discard();
+    // Lets go of this editor's copy without removing it: it is left for the
+    // next start to offer, as if this editor had not ended normally.
+    void Release();
     bool HasCopy() const { return m_bHasCopy; }
 
     // Copies that no running editor holds, oldest first.
