@@ -86,7 +86,7 @@ private slots:
         // An error outranks a warning in the margin; every listed line is marked.
         for (const CQuizDiagnostic& d : check.diagnostics)
             QVERIFY(f.Window().GetEditor()->GetMarks().contains(d.line));
-        QCOMPARE(f.Window().GetEditor()->GetMarks().value(9), CQuizCodeEdit::EMark::Error);
+        QCOMPARE(f.Window().GetEditor()->GetMarks().value(10), CQuizCodeEdit::EMark::Error);
     }
 
     void ClickingAProblemPutsTheCaretOnItsLine() {
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(f.Window().OpenFile(f.Path(QStringLiteral("latin.txt"))));
         QTextCursor end(f.Window().GetEditor()->document());
         end.movePosition(QTextCursor::End);
-        end.insertText(QStringLiteral("Tick?\n\u2713\n"));
+        end.insertText(QStringLiteral("Tick?\nyes \u2713\n"));
         QVERIFY(f.WaitForCheck(f.Window()));
         QCOMPARE(f.ProblemLines(f.Window()), QStringList{QStringLiteral("4: error")});
         QVERIFY(f.Window().GetProblemList()->item(0)->text().contains(QStringLiteral("U+2713")));
@@ -139,17 +139,20 @@ private slots:
     }
 
     void ContinuationMarkSwallowsTheNextLine() {
-        const auto roles = Roles("Q1\nA1/  \nQ2\nA2\n");
-        QCOMPARE(roles[1].role, ELineRole::Answer);
-        QCOMPARE(roles[1].continuationAt, -1); // blanks after the mark: only on a first line
+        // Blanks after a mark count only on a block's first line.
+        const auto roles = Roles("Q1\nA1/  \nB1/  \nQ2\nA2\n");
+        QCOMPARE(roles[1].continuationAt, 2);
+        QCOMPARE(roles[2].role, ELineRole::Answer);
+        QCOMPARE(roles[2].continuationAt, -1);
+        QCOMPARE(roles[3].role, ELineRole::Question);
         const auto swallowed = Roles("Q1\nA1 //\t\n\nQ2\nA2\\\n;c\n");
         QCOMPARE(swallowed[1].continuationAt, 3);
         QCOMPARE(swallowed[2].role, ELineRole::Blank);
         QCOMPARE(swallowed[3].role, ELineRole::Answer);
         QCOMPARE(swallowed[4].role, ELineRole::Question);
-        // An answer block stops in front of a marked line; the question block does not.
-        QCOMPARE(swallowed[4].continuationAt, -1);
-        QCOMPARE(swallowed[5].role, ELineRole::Answer);
+        // A question block goes on into a marked line; an answer block stops before it.
+        QCOMPARE(swallowed[4].continuationAt, 2);
+        QCOMPARE(swallowed[5].role, ELineRole::Question);
         const auto question = Roles("Q/\n;part of the question\nA\n;comment\n");
         QCOMPARE(question[1].role, ELineRole::Question);
         QCOMPARE(question[2].role, ELineRole::Answer);

@@ -73,7 +73,10 @@ CEditorFixture::~CEditorFixture() {
 }
 
 CQuizEditorWindow* CEditorFixture::MakeWindow() {
-    return new CQuizEditorWindow(prompts, folder.path() + QStringLiteral("/"), RecoveryFolder());
+    // The program's folder is apart from the quizzes, as when installed.
+    QDir(folder.path()).mkdir(QStringLiteral("program"));
+    return new CQuizEditorWindow(prompts, folder.path() + QStringLiteral("/program/"),
+                                 RecoveryFolder());
 }
 
 void CEditorFixture::ReplaceText(const QString& text) {
@@ -100,17 +103,11 @@ QStringList CEditorFixture::ProblemLines(CQuizEditorWindow& window) const {
     return lines;
 }
 
-QString CEditorFixture::PreviewTextAfter(CQuizEditorWindow& window,
-                                         const std::function<void()>& action) {
-    CWebBrowser2* view = window.GetPreview();
-    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
-    action();
-    if (loaded.isEmpty() && !loaded.wait(20000))
-        return QString();
+QString CEditorFixture::PreviewText(CQuizEditorWindow& window) {
     QString text;
     bool done = false;
     QEventLoop loop;
-    view->page()->toPlainText([&](const QString& result) {
+    window.GetPreview()->page()->toPlainText([&](const QString& result) {
         text = result;
         done = true;
         loop.quit();
@@ -119,7 +116,7 @@ QString CEditorFixture::PreviewTextAfter(CQuizEditorWindow& window,
         QTimer::singleShot(5000, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    return text;
+    return text.trimmed();
 }
 
 QByteArray CEditorFixture::ReadFile(const QString& name) const {

@@ -48,9 +48,8 @@ public:
     bool WaitForCheck(CQuizEditorWindow& window);
     // The lines of the problems listed, in list order, as "LINE: error|warning".
     QStringList ProblemLines(CQuizEditorWindow& window) const;
-    // Runs action (which changes the page shown), waits for the new page to
-    // load, and returns its text; empty when no page came.
-    QString PreviewTextAfter(CQuizEditorWindow& window, const std::function<void()>& action);
+    // The text of the page the preview shows now, blanks around it dropped.
+    static QString PreviewText(CQuizEditorWindow& window);
 
     QString Path(const QString& name) const { return folder.filePath(name); }
     QByteArray ReadFile(const QString& name) const;
