@@ -2,6 +2,7 @@
 // characters the encoding cannot hold refused, the file replaced whole (its
 // mode kept, a link left a link), and unsaved changes asked about first.
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -13,6 +14,18 @@
 #include "app/torvi_app.h"
 #include "editor/quiz_code_edit.h"
 #include "editor_test_support.h"
+#include "ui/program_start.h"
+
+// Takes the file addresses the editor asks the desktop to open.
+class CUrlCatcher : public QObject {
+    Q_OBJECT
+
+public slots:
+    void Catch(const QUrl& url) { urls << url; }
+
+public:
+    QList<QUrl> urls;
+};
 
 namespace {
 using EChoice = CEditorPrompts::ESaveChoice;
@@ -254,6 +267,22 @@ private slots:
         // Choosing one opens it.
         recent->actions().at(1)->trigger();
         QCOMPARE(f.Window().GetPath(), f.Path(QStringLiteral("two.txt")));
+    }
+
+    void HelpContentsOpensTheManualOfTheProgramFolder() {
+        CEditorFixture f;
+        CUrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Catch");
+        MenuAction(f.Window(), QStringLiteral("&Contents"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(
+                                   f.folder.path() + QStringLiteral("/program/manual/index.html"))});
+        // A build's program folder has the manual and the editor beside the window,
+        // where Help > Contents and File > New look for them.
+        QVERIFY(QFileInfo::exists(QStringLiteral(TORVI_BIN_DIR "/manual/index.html")));
+        const int editor = OpenTrustedProgram(TORVI_BIN_DIR "/torvi-editor");
+        QVERIFY(editor >= 0);
+        close(editor);
     }
 };
 
