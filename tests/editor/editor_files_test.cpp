@@ -275,8 +275,9 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Catch");
         MenuAction(f.Window(), QStringLiteral("&Contents"))->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(
-                                   f.folder.path() + QStringLiteral("/program/manual/index.html"))});
+        QCOMPARE(catcher.urls,
+                 QList<QUrl>{QUrl::fromLocalFile(f.folder.path() +
+                                                 QStringLiteral("/program/manual/index.html"))});
         // A build's program folder has the manual and the editor beside the window,
         // where Help > Contents and File > New look for them.
         QVERIFY(QFileInfo::exists(QStringLiteral(TORVI_BIN_DIR "/manual/index.html")));
