@@ -374,7 +374,7 @@ bool CQuizEditorWindow::SaveAs() {
 bool CQuizEditorWindow::SaveTo(const QString& path) {
     std::string bytes;
     CUnencodable bad;
-    if (!EncodeQuizText(Utf8FromQString(m_pEdit->toPlainText()), m_format, bytes, &bad)) {
+    if (!EncodeQuizText(Utf8FromQString(EditorText()), m_format, bytes, &bad)) {
         m_prompts.ShowError(
             this, kProgramName,
             QStringLiteral("The quiz was not saved: the character %1 on line %2, column %3 "
@@ -484,7 +484,7 @@ void CQuizEditorWindow::KeepRecoveryCopy() {
         m_recovery.Discard();
         return;
     }
-    const QString text = m_pEdit->toPlainText();
+    const QString text = EditorText();
     if (m_recovery.HasCopy() && text == m_strKeptText)
         return;
     std::string error;
@@ -525,6 +525,14 @@ QList<CQuizEditorWindow*> CQuizEditorWindow::OfferRecoveryCopies(CEditorPrompts&
     return windows;
 }
 
+QString CQuizEditorWindow::EditorText() const {
+    // The document's own characters: its plain-text view would turn no-break
+    // spaces into spaces, and a quiz must be saved as it was written.
+    QString text = m_pEdit->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
 QString CQuizEditorWindow::WindowText(const CTextBuffer& text) const {
     const std::string_view bytes(text.GetText() ? text.GetText() : "",
                                  static_cast<size_t>(text.GetLength()));
@@ -533,7 +541,7 @@ QString CQuizEditorWindow::WindowText(const CTextBuffer& text) const {
 
 void CQuizEditorWindow::RunCheck() {
     m_timerCheck.stop();
-    const std::string text = Utf8FromQString(m_pEdit->toPlainText());
+    const std::string text = Utf8FromQString(EditorText());
     // The bytes the file will hold; characters the encoding cannot hold are
     // reported on their own below.
     const std::string bytes = EncodeQuizTextLoosely(text, m_format);

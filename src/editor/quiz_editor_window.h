@@ -122,6 +122,8 @@ private:
     void ShowQuestion(int index);
     void UpdateVerdicts();
     void KeepRecoveryCopy();
+    // The text being edited, LF between lines.
+    QString EditorText() const;
     // Quiz bytes as the window shows them: UTF-8, or Windows-1252 read byte by byte.
     QString WindowText(const CTextBuffer& text) const;
     QString DocumentName() const;
