@@ -1,42 +1,13 @@
 #include "cli/cmd_judge.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <ostream>
 #include <string>
 
+#include "check/answer_explanation.h"
 #include "judge/answer_judge.h"
-#include "quiz/item_list.h"
-#include "quiz/text_buffer.h"
 
 namespace {
-// The shortest text that reads back as the same double, so a threshold of 0.65
-// shows as 0.65 and two values that print alike are alike.
-std::string ExactNumber(double value) {
-    char text[64];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-    return ec == std::errc() ? std::string(text, end) : std::string("?");
-}
-
-std::string RoundedNumber(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return text;
-}
-
-std::string WordLine(const CTextList& words) {
-    if (words.GetCount() == 0)
-        return "(none)";
-    std::string line;
-    for (const CTextBuffer* word : words) {
-        if (!line.empty())
-            line += ' ';
-        line += TerminalText(std::string_view(word->GetText(), word->GetLength()));
-    }
-    return line;
-}
-
 class CJudgeCommand final : public CCliCommand {
 public:
     const char* GetName() const override { return "judge"; }
@@ -74,57 +45,27 @@ public:
         if (!LoadIgnoreWords(m_ignoreWords, judge, message, &ignoreFile))
             return ReportUsageError(err, message);
 
-        const CTextBuffer typed(m_strTyped.c_str());
-        const CTextBuffer expected(m_strExpected.c_str());
-        CTextList typedWords;
-        CTextList expectedWords;
-        CTextList remainingWords;
-        CTextList removedWords;
-        judge.SplitWords(typed, typedWords);
-        judge.SplitWords(expected, expectedWords);
-        judge.SplitWords(expected, remainingWords);
-        judge.RemoveIgnoredWords(remainingWords, &removedWords);
-        const int32_t found = CAnswerJudge::CountFoundWords(remainingWords, typedWords);
-        const double share = CAnswerJudge::ComputeShare(found, remainingWords.GetCount());
-        const bool right = judge.AcceptsShare(share);
+        CAnswerExplanation explanation;
+        ExplainAnswer(judge, m_strTyped, m_strExpected, explanation);
+        const bool right = explanation.right;
 
         if (m_bJson) {
             CJson result;
             result["right"] = right;
-            result["share"] = std::isnan(share) ? CJson(nullptr) : CJson(share);
+            result["share"] =
+                std::isnan(explanation.share) ? CJson(nullptr) : CJson(explanation.share);
             result["threshold"] = judge.threshold;
-            result["typed_words"] = JsonTextList(typedWords);
-            result["expected_words"] = JsonTextList(expectedWords);
-            result["remaining_words"] = JsonTextList(remainingWords);
-            result["found"] = found;
+            result["typed_words"] = JsonTextList(explanation.typedWords);
+            result["expected_words"] = JsonTextList(explanation.expectedWords);
+            result["remaining_words"] = JsonTextList(explanation.remainingWords);
+            result["found"] = explanation.found;
             out << result.dump() << '\n';
         } else {
-            CTextList foundWords;
-            CTextList missingWords;
-            for (const CTextBuffer* word : remainingWords) {
-                CTextList& into =
-                    CAnswerJudge::IsWordAmong(*word, typedWords) ? foundWords : missingWords;
-                into.Add(new CTextBuffer(*word));
-            }
-            out << "Verdict:         " << (right ? "right" : "wrong") << '\n';
-            out << "Expected words:  " << WordLine(expectedWords) << '\n';
-            out << "Ignored:         " << WordLine(removedWords) << '\n';
-            out << "Remaining words: " << WordLine(remainingWords) << '\n';
-            out << "Found:           " << WordLine(foundWords) << '\n';
-            out << "Not found:       " << WordLine(missingWords) << '\n';
-            out << "Typed words:     " << WordLine(typedWords) << '\n';
-            if (std::isnan(share))
-                out << "Share:           none (no expected word is left, so nothing is right)\n";
-            else
-                out << "Share:           " << found << " of " << remainingWords.GetCount() << " = "
-                    << RoundedNumber(share) << '\n';
-            out << "Threshold:       " << ExactNumber(judge.threshold) << '\n';
-            out << "Ignore list:     "
-                << (ignoreFile.empty()
-                        ? std::string("none")
-                        : TerminalText(ignoreFile) + " (" +
-                              std::to_string(judge.ignoreWords.GetCount()) + " entries)")
-                << '\n';
+            const std::string ignoreLine =
+                ignoreFile.empty() ? std::string("none")
+                                   : TerminalText(ignoreFile) + " (" +
+                                         std::to_string(judge.ignoreWords.GetCount()) + " entries)";
+            out << FormatAnswerExplanation(explanation, judge.threshold, ignoreLine, TerminalText);
         }
         return right ? kExitSuccess : kExitFailure;
     }

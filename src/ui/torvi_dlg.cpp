@@ -25,8 +25,10 @@ constexpr const char kBadSyntaxCaption[] = "Torvi";
 constexpr const char kQuestionPage[] = "QuestionTemp.html";
 constexpr const char kExplanationPage[] = "ExplanationTemp.html";
 constexpr const char kWelcomePage[] = "Welcome.htm";
-constexpr const char kHelpFile[] = "Torvi.chm";
-constexpr const char kEditorProgram[] = "Editor.exe";
+// The HTML manual, among the support files.
+constexpr const char kHelpFile[] = "manual/index.html";
+// The quiz editor is a program file of its own, installed beside this one.
+constexpr const char kEditorProgram[] = "torvi-editor";
 
 constexpr const char kRightCues[] = "RightAnswer%d.wav";
 constexpr const char kWrongCues[] = "WrongAnswer%d.wav";
@@ -411,7 +413,7 @@ void CTorviDlg::OnAccent() {
 
 void CTorviDlg::OnFileNew() {
     // Returns only when the editor could not be started; nothing is reported.
-    m_window.ReplaceProcess(ProgramFilePath(m_strProgramDirectory, kEditorProgram));
+    m_window.ReplaceProcess(ProgramFilePath(GetProgramDirectory(), kEditorProgram));
 }
 
 void CTorviDlg::OnHelpContents() {

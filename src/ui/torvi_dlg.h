@@ -24,8 +24,8 @@ public:
     // At most this many bytes of an answer box are read (cut at a character boundary).
     static constexpr int kMaxAnswerBytes = 4095;
 
-    // programDirectory ends with "/"; it holds Welcome.htm, the cues' fallback copies,
-    // Torvi.chm and Editor.exe. The player may be null (silent). The pages go into
+    // programDirectory ends with "/"; it holds Welcome.htm, the cues' fallback copies
+    // and the manual. The player may be null (silent). The pages go into
     // pageDirectory when one is given (a folder the caller made for this dialog
     // alone); otherwise into the folder ChoosePageDirectory picks.
     CTorviDlg(CWindowServices& window, CAudioPlayer* player, const std::string& programDirectory,

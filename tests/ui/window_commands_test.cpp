@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/program_paths.h"
 #include "ui/torvi_dlg_auto_proxy.h"
 #include "ui_test_support.h"
 
@@ -95,8 +96,9 @@ TEST_F(WindowCommandsTest, HelpContentsOpensTheHelpFileEveryTime) {
     Start();
     m_dlg->OnHelpContents();
     m_dlg->OnHelpContents();
-    EXPECT_EQ(m_window.helpFiles, (std::vector<std::string>{m_strProgramDirectory + "Torvi.chm",
-                                                            m_strProgramDirectory + "Torvi.chm"}));
+    EXPECT_EQ(m_window.helpFiles,
+              (std::vector<std::string>{m_strProgramDirectory + "manual/index.html",
+                                        m_strProgramDirectory + "manual/index.html"}));
 }
 
 TEST_F(WindowCommandsTest, HelpContentsRemembersThatHelpCannotOpen) {
@@ -139,8 +141,10 @@ TEST_F(WindowCommandsTest, FileNewStartsTheEditorInPlaceOfThisProgram) {
     Start();
     Open("capitals.txt");
     m_dlg->OnFileNew();
+    // The editor sits beside the running program file, not among the support files.
+    EXPECT_NE(GetProgramDirectory(), m_strProgramDirectory);
     EXPECT_EQ(m_window.replacedWith,
-              std::vector<std::string>{m_strProgramDirectory + "Editor.exe"});
+              std::vector<std::string>{GetProgramDirectory() + "torvi-editor"});
     // The editor could not be started: the quiz carries on untouched.
     EXPECT_EQ(m_dlg->GetState(), QuizState::Asking);
     EXPECT_EQ(m_window.endDialogs, 0);

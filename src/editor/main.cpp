@@ -1,0 +1,80 @@
+// Torvi Quiz Editor: writes and checks quiz files. Started with no arguments (as
+// the quiz window's File > New starts it) it opens a new, untitled quiz; files
+// named on its command line open each in a window of its own.
+#include <cstdio>
+
+#include <QCommandLineParser>
+#include <QMessageBox>
+
+#include "app/end_signals.h"
+#include "app/torvi_app.h"
+#include "editor/editor_prompts.h"
+#include "editor/quiz_editor_window.h"
+#include "editor/recovery_store.h"
+#include "ui/qt/qt_text.h"
+
+int main(int argc, char** argv) {
+    if (!CTorviApp::HasDisplay()) {
+        std::fputs("torvi-editor: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
+                   "start it on a desktop, or use torvi-cli check in a terminal\n",
+                   stderr);
+        return 2;
+    }
+    CTorviApp::PrepareEnvironment();
+    CTorviApp app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("torvi-editor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TORVI_VERSION));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Torvi Quiz Editor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.torvi.editor"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Writes and checks Torvi quiz files, previews their questions and tries "
+                       "answers on them."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("Quiz files to open (a file that does not exist "
+                                                "yet is created when saved)."),
+                                 QStringLiteral("[FILE...]"));
+    parser.process(app);
+
+    if (!CTorviApp::StartPageEngine()) {
+        QMessageBox::warning(nullptr, QStringLiteral("Torvi Quiz Editor"),
+                             QStringLiteral("The page engine (QtWebEngine) cannot start, so "
+                                            "questions cannot be previewed."));
+        return 1;
+    }
+
+    CDialogPrompts prompts;
+    const QString support = CQuizEditorWindow::FindSupportFolder();
+    const QString recovery = QStringFromUtf8(CRecoveryStore::DefaultFolder());
+    QList<CQuizEditorWindow*> windows =
+        CQuizEditorWindow::OfferRecoveryCopies(prompts, support, recovery);
+    for (const QString& file : parser.positionalArguments()) {
+        auto* window = new CQuizEditorWindow(prompts, support, recovery);
+        if (window->OpenFile(file))
+            windows.append(window);
+        else
+            delete window;
+    }
+    if (windows.isEmpty()) {
+        auto* window = new CQuizEditorWindow(prompts, support, recovery);
+        window->NewQuiz();
+        windows.append(window);
+    }
+    for (CQuizEditorWindow* window : windows)
+        window->show();
+
+    // Asked to end (logout, Ctrl+C, the terminal closing): unsaved work is kept
+    // as recovery copies for the next start instead of asking about it now.
+    CEndSignals endSignals;
+    QObject::connect(&endSignals, &CEndSignals::Received, &app, [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<CQuizEditorWindow*>(widget))
+                window->KeepForNextStart();
+        QApplication::closeAllWindows();
+        QCoreApplication::exit(0);
+    });
+    return app.exec();
+}
