@@ -4,16 +4,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <ostream>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
 #include "quiz/encoding.h"
+#include "ui/program_paths.h"
 
 namespace {
 constexpr const char* kProgramName = "torvi-cli";
-constexpr const char* kDefaultIgnoreFile = "IgnoreW.TXT";
 
 int PrintHelp(const CLI::App& app, const CLI::Error& error, std::ostream& out, std::ostream& err) {
     app.exit(error, out, err);
@@ -82,7 +82,7 @@ void AddIgnoreWordsOption(CLI::App& command, CIgnoreWordsOption& target) {
         "--ignore-words", target.path,
         "File of ignore words, one per line; they are dropped from the expected answer "
         "before comparing. Default: IgnoreW.TXT in the current directory when there is "
-        "one, else no ignore words.");
+        "one, else the one that comes with Torvi, else no ignore words.");
     target.option->type_name("FILE");
 }
 
@@ -91,15 +91,21 @@ bool LoadIgnoreWords(const CIgnoreWordsOption& option, CAnswerJudge& judge, std:
     if (usedFile)
         usedFile->clear();
     if (!option.option || option.option->count() == 0) {
-        // The default file is optional: without it nothing is ignored.
-        if (judge.LoadIgnoreWords(kDefaultIgnoreFile) && usedFile)
-            *usedFile = kDefaultIgnoreFile;
+        // The default list is optional: without one nothing is ignored. Anything
+        // but a regular file under its name counts as no list and is never waited on.
+        const std::string path = ChooseIgnoreWordsFile(FindSupportDirectory());
+        if (judge.LoadIgnoreWords(path.c_str()) && usedFile)
+            *usedFile = path;
         return true;
     }
     const std::string& path = option.path;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        message = "cannot read the ignore-word file '" + path + "': it is a directory";
+    const std::string prefix = "cannot read the ignore-word file '" + path + "'";
+    // Named on the command line, a pipe or a device is refused rather than read:
+    // reading one could wait for ever.
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        message =
+            prefix + (S_ISDIR(info.st_mode) ? ": it is a directory" : ": it is not a regular file");
         return false;
     }
     errno = 0;
@@ -109,8 +115,10 @@ bool LoadIgnoreWords(const CIgnoreWordsOption& option, CAnswerJudge& judge, std:
         return true;
     }
     const int error = errno;
-    message = "cannot read the ignore-word file '" + path + "'";
-    if (error != 0)
+    message = prefix;
+    if (error == EINVAL || error == EISDIR)
+        message += ": it is not a regular file"; // it changed since it was looked at
+    else if (error != 0)
         message += std::string(": ") + std::strerror(error);
     return false;
 }

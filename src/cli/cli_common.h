@@ -53,9 +53,10 @@ struct CIgnoreWordsOption {
 };
 void AddIgnoreWordsOption(CLI::App& command, CIgnoreWordsOption& target);
 // Fills the judge's ignore list: from the named file, else from "IgnoreW.TXT" in the
-// current directory when one is there, else none. False, with a one-line message,
-// when a file named on the command line cannot be read. usedFile, when given, receives
-// the file the words came from ("" for none).
+// current directory when one is there, else from the one in the program's support
+// folder, else none. False, with a one-line message, when a file named on the
+// command line cannot be read or is not a regular file. usedFile, when given,
+// receives the file the words came from ("" for none).
 bool LoadIgnoreWords(const CIgnoreWordsOption& option, CAnswerJudge& judge, std::string& message,
                      std::string* usedFile = nullptr);
 

@@ -415,19 +415,6 @@ private:
     struct sigaction m_savedPipe {};
 };
 
-// The folder of the sound cues: the program's own folder in a build or a
-// portable copy; for an installed program, the shared data folder beside it.
-std::string FindSupportDirectory() {
-    const std::string own = GetProgramDirectory();
-    std::error_code error;
-    if (std::filesystem::exists(own + "Welcome.htm", error))
-        return own;
-    const std::string shared = own + "../share/torvi/";
-    if (std::filesystem::exists(shared + "Welcome.htm", error))
-        return std::filesystem::path(shared).lexically_normal().string();
-    return own;
-}
-
 class CRunCommand final : public CCliCommand {
 public:
     const char* GetName() const override { return "run"; }

@@ -29,14 +29,14 @@ std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// Runs the built torvi-cli in folder with the given arguments; stdinSetup is the
-// shell redirection for its standard input.
+// Runs the built torvi-cli (or program) in folder with the given arguments;
+// stdinSetup is the shell redirection for its standard input.
 CRunResult RunBinary(const CTempDir& scratch, const std::string& folder,
-                     const std::string& arguments, const std::string& stdinSetup) {
-    const std::string command = "cd '" + folder + "' && SDL_AUDIODRIVER=dummy '" +
-                                std::string(TORVI_BIN_DIR) + "/torvi-cli' run " + arguments + " " +
-                                stdinSetup + " >'" + scratch.File("out") + "' 2>'" +
-                                scratch.File("err") + "'";
+                     const std::string& arguments, const std::string& stdinSetup,
+                     const std::string& program = cli_test::BuiltCli()) {
+    const std::string command = "cd '" + folder + "' && SDL_AUDIODRIVER=dummy '" + program +
+                                "' run " + arguments + " " + stdinSetup + " >'" +
+                                scratch.File("out") + "' 2>'" + scratch.File("err") + "'";
     const int status = std::system(command.c_str());
     CRunResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -115,16 +115,22 @@ TEST(RunBinary, QuizThatDoesNotLoadExitsWithOne) {
                           "matched with an answer.\n");
 }
 
-TEST(RunBinary, IgnoreWordsComeFromTheOptionOrTheCurrentFolder) {
+TEST(RunBinary, IgnoreWordsComeFromTheOptionTheCurrentFolderOrBesideTheProgram) {
     // "the dog" is expected; "dog" alone is right only when "the" is ignored.
     CTempDir scratch;
     scratch.Write("in", "gracias\ndog\n");
     const std::string input = "<'" + scratch.File("in") + "'";
     const std::string quiz = "'" + RunData() + "/cp1252.txt'";
 
+    // A copy of the program without support files has no list to fall back on.
     CTempDir bare;
-    CRunResult result = RunBinary(scratch, bare.Path(), "--no-sound " + quiz, input);
+    const std::string lone = bare.File("torvi-cli");
+    std::filesystem::copy_file(cli_test::BuiltCli(), lone);
+    CRunResult result = RunBinary(scratch, bare.Path(), "--no-sound " + quiz, input, lone);
     EXPECT_NE(result.out.find("You got 1/2 right."), std::string::npos) << result.out;
+    // The built program falls back on the list beside it, which ignores "the".
+    result = RunBinary(scratch, bare.Path(), "--no-sound " + quiz, input);
+    EXPECT_NE(result.out.find("You got 2/2 right."), std::string::npos) << result.out;
 
     const std::string ignoreFile = scratch.Write("words.txt", "the\n");
     result = RunBinary(scratch, bare.Path(),
