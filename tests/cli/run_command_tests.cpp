@@ -189,19 +189,23 @@ TEST(RunBinary, ParallelSessionsShowTheirOwnQuestions) {
     }
 }
 
-TEST(RunBinary, TerminationEndsTheQuizAsQuitAndCleansUp) {
+// Sends the signal to a session that waits for its first answer. The shell would
+// start a background job with SIGINT and SIGQUIT ignored; env gives them back
+// their defaults.
+void ExpectSignalEndsTheQuizAsQuit(const std::string& signal) {
+    SCOPED_TRACE(signal);
     CTempDir scratch;
     const std::string runtime = scratch.File("runtime");
     std::filesystem::create_directory(runtime);
     // A pipe that stays open, so the program waits for its first answer.
     const std::string script =
         "cd '" + RunData() + "' && mkfifo '" + scratch.File("fifo") + "' && exec 3<>'" +
-        scratch.File("fifo") + "' && XDG_RUNTIME_DIR='" + runtime + "' '" +
-        std::string(TORVI_BIN_DIR) + "/torvi-cli' run --no-sound capitals.txt <'" +
+        scratch.File("fifo") + "' && env --default-signal=INT,QUIT XDG_RUNTIME_DIR='" + runtime +
+        "' '" + std::string(TORVI_BIN_DIR) + "/torvi-cli' run --no-sound capitals.txt <'" +
         scratch.File("fifo") + "' >'" + scratch.File("out") +
         "' & pid=$!; for i in $(seq 1 300); do grep -q 'Answer 1 of 1:' '" + scratch.File("out") +
-        "' && break; sleep 0.1; done; kill -TERM $pid; wait $pid; echo $? >'" + scratch.File("rc") +
-        "'";
+        "' && break; sleep 0.1; done; kill -" + signal + " $pid; wait $pid; echo $? >'" +
+        scratch.File("rc") + "'";
     ASSERT_EQ(std::system(script.c_str()), 0);
     EXPECT_EQ(ReadAll(scratch.File("rc")), "130\n");
     const std::string out = ReadAll(scratch.File("out"));
@@ -209,6 +213,12 @@ TEST(RunBinary, TerminationEndsTheQuizAsQuitAndCleansUp) {
     ASSERT_GE(out.size(), ending.size()) << out;
     EXPECT_EQ(out.substr(out.size() - ending.size()), ending);
     EXPECT_TRUE(std::filesystem::is_empty(runtime));
+}
+
+TEST(RunBinary, TerminationEndsTheQuizAsQuitAndCleansUp) {
+    // Ctrl+C and Ctrl+\ too; Ctrl+\ leaves no core dump (its status would be 131).
+    for (const char* signal : {"TERM", "QUIT", "INT"})
+        ExpectSignalEndsTheQuizAsQuit(signal);
 }
 
 } // namespace
