@@ -32,8 +32,23 @@ int ReportUsageError(std::ostream& err, std::string_view message) {
     return kExitUsage;
 }
 
-int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommandFactory> commands,
-                   std::ostream& out, std::ostream& err) {
+int FinishOutput(std::ostream& out, std::ostream& err, int exitCode) {
+    errno = 0;
+    std::streambuf* buffer = out.rdbuf();
+    // Synced even when out has failed already, so that the buffer can say why.
+    const bool flushed = !buffer || buffer->pubsync() == 0;
+    const int error = flushed ? 0 : errno;
+    if (flushed && out.good())
+        return exitCode;
+    err << kProgramName
+        << ": cannot write the output: " << (error != 0 ? std::strerror(error) : "write error")
+        << '\n';
+    return kExitOutput;
+}
+
+namespace {
+int RunCommand(int argc, const char* const* argv, std::span<const CliCommandFactory> commands,
+               std::ostream& out, std::ostream& err) {
     const char* const fallback[] = {kProgramName};
     if (argc < 1 || !argv) {
         argc = 1;
@@ -42,7 +57,9 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommand
     try {
         CLI::App app{"Torvi's tool for quiz authors.", kProgramName};
         app.require_subcommand(1);
-        app.footer("Run 'torvi-cli COMMAND --help' for the options of one command.");
+        app.footer(std::string("Run 'torvi-cli COMMAND --help' for the options of one command.\n"
+                               "Exit status of every command: ") +
+                   kExitOutputHelp + ".");
 
         std::vector<std::pair<CLI::App*, std::unique_ptr<CCliCommand>>> made;
         for (const CliCommandFactory factory : commands) {
@@ -75,6 +92,12 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommand
         err << kProgramName << ": internal error\n";
     }
     return kExitInternal;
+}
+} // namespace
+
+int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommandFactory> commands,
+                   std::ostream& out, std::ostream& err) {
+    return FinishOutput(out, err, RunCommand(argc, argv, commands, out, err));
 }
 
 void AddIgnoreWordsOption(CLI::App& command, CIgnoreWordsOption& target) {

@@ -441,7 +441,8 @@ public:
             ":quit, :restart, :repeat, :explain, :order in|jumbled, :sound on|off, :help. "
             "Standard input may be a pipe; its end ends the quiz as :quit does.\n"
             "Exit status: 0 once the quiz was played, 1 when the quiz file does not load, 2 "
-            "on a usage error or an unreadable file, 130 when interrupted (Ctrl+C or Ctrl+\\).");
+            "on a usage error or an unreadable file, 130 when interrupted (Ctrl+C or Ctrl+\\), " +
+            std::string(kExitOutputHelp) + ".");
     }
 
     int Run(std::ostream& out, std::ostream& err) override {
