@@ -4,16 +4,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <ostream>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
 #include "quiz/encoding.h"
+#include "ui/program_paths.h"
 
 namespace {
 constexpr const char* kProgramName = "torvi-cli";
-constexpr const char* kDefaultIgnoreFile = "IgnoreW.TXT";
 
 int PrintHelp(const CLI::App& app, const CLI::Error& error, std::ostream& out, std::ostream& err) {
     app.exit(error, out, err);
@@ -32,8 +32,23 @@ int ReportUsageError(std::ostream& err, std::string_view message) {
     return kExitUsage;
 }
 
-int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommandFactory> commands,
-                   std::ostream& out, std::ostream& err) {
+int FinishOutput(std::ostream& out, std::ostream& err, int exitCode) {
+    errno = 0;
+    std::streambuf* buffer = out.rdbuf();
+    // Synced even when out has failed already, so that the buffer can say why.
+    const bool flushed = !buffer || buffer->pubsync() == 0;
+    const int error = flushed ? 0 : errno;
+    if (flushed && out.good())
+        return exitCode;
+    err << kProgramName
+        << ": cannot write the output: " << (error != 0 ? std::strerror(error) : "write error")
+        << '\n';
+    return kExitOutput;
+}
+
+namespace {
+int RunCommand(int argc, const char* const* argv, std::span<const CliCommandFactory> commands,
+               std::ostream& out, std::ostream& err) {
     const char* const fallback[] = {kProgramName};
     if (argc < 1 || !argv) {
         argc = 1;
@@ -44,7 +59,9 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommand
         app.require_subcommand(1);
         app.set_version_flag("--version", std::string(kProgramName) + " (Torvi) " + TORVI_VERSION,
                              "Print the program's name and version and exit.");
-        app.footer("Run 'torvi-cli COMMAND --help' for the options of one command.");
+        app.footer(std::string("Run 'torvi-cli COMMAND --help' for the options of one command.\n"
+                               "Exit status of every command: ") +
+                   kExitOutputHelp + ".");
 
         std::vector<std::pair<CLI::App*, std::unique_ptr<CCliCommand>>> made;
         for (const CliCommandFactory factory : commands) {
@@ -78,13 +95,19 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommand
     }
     return kExitInternal;
 }
+} // namespace
+
+int RunCommandLine(int argc, const char* const* argv, std::span<const CliCommandFactory> commands,
+                   std::ostream& out, std::ostream& err) {
+    return FinishOutput(out, err, RunCommand(argc, argv, commands, out, err));
+}
 
 void AddIgnoreWordsOption(CLI::App& command, CIgnoreWordsOption& target) {
     target.option = command.add_option(
         "--ignore-words", target.path,
         "File of ignore words, one per line; they are dropped from the expected answer "
         "before comparing. Default: IgnoreW.TXT in the current directory when there is "
-        "one, else no ignore words.");
+        "one, else the one that comes with Torvi, else no ignore words.");
     target.option->type_name("FILE");
 }
 
@@ -93,15 +116,21 @@ bool LoadIgnoreWords(const CIgnoreWordsOption& option, CAnswerJudge& judge, std:
     if (usedFile)
         usedFile->clear();
     if (!option.option || option.option->count() == 0) {
-        // The default file is optional: without it nothing is ignored.
-        if (judge.LoadIgnoreWords(kDefaultIgnoreFile) && usedFile)
-            *usedFile = kDefaultIgnoreFile;
+        // The default list is optional: without one nothing is ignored. Anything
+        // but a regular file under its name counts as no list and is never waited on.
+        const std::string path = ChooseIgnoreWordsFile(FindSupportDirectory());
+        if (judge.LoadIgnoreWords(path.c_str()) && usedFile)
+            *usedFile = path;
         return true;
     }
     const std::string& path = option.path;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        message = "cannot read the ignore-word file '" + path + "': it is a directory";
+    const std::string prefix = "cannot read the ignore-word file '" + path + "'";
+    // Named on the command line, a pipe or a device is refused rather than read:
+    // reading one could wait for ever.
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        message =
+            prefix + (S_ISDIR(info.st_mode) ? ": it is a directory" : ": it is not a regular file");
         return false;
     }
     errno = 0;
@@ -111,8 +140,10 @@ bool LoadIgnoreWords(const CIgnoreWordsOption& option, CAnswerJudge& judge, std:
         return true;
     }
     const int error = errno;
-    message = "cannot read the ignore-word file '" + path + "'";
-    if (error != 0)
+    message = prefix;
+    if (error == EINVAL || error == EISDIR)
+        message += ": it is not a regular file"; // it changed since it was looked at
+    else if (error != 0)
         message += std::string(": ") + std::strerror(error);
     return false;
 }

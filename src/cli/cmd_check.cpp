@@ -18,9 +18,11 @@ public:
     void Configure(CLI::App& command) override {
         AddIgnoreWordsOption(command, m_ignoreWords);
         command.add_option("QUIZ", m_quizzes, "The quiz files.")->required();
-        command.footer("Each file is loaded on its own, as if it were the first one opened.\n"
-                       "Exit status: 0 when every file loads (warnings or not), 1 when one "
-                       "does not, 2 on a usage error.");
+        command.footer(std::string("Each file is loaded on its own, as if it were the first one "
+                                   "opened.\n"
+                                   "Exit status: 0 when every file loads (warnings or not), 1 "
+                                   "when one does not, 2 on a usage error, ") +
+                       kExitOutputHelp + ".");
     }
 
     int Run(std::ostream& out, std::ostream& err) override {

@@ -23,8 +23,9 @@ public:
     void Configure(CLI::App& command) override {
         AddIgnoreWordsOption(command, m_ignoreWords);
         command.add_option("QUIZ", m_strQuiz, "The quiz file.")->required();
-        command.footer("Exit status: 0 when the quiz loads, 1 when it does not (the JSON object "
-                       "then says why), 2 on a usage error.");
+        command.footer(std::string("Exit status: 0 when the quiz loads, 1 when it does not (the "
+                                   "JSON object then says why), 2 on a usage error, ") +
+                       kExitOutputHelp + ".");
     }
 
     int Run(std::ostream& out, std::ostream& err) override {

@@ -30,9 +30,10 @@ public:
         command.add_option("EXPECTED", m_strExpected, "The expected answer, as in the quiz file.")
             ->required();
         command.add_option("TYPED", m_strTyped, "The answer as the user typed it.")->required();
-        command.footer("Put -- before answers that begin with a hyphen.\n"
-                       "Exit status: 0 when the answer is right, 1 when it is wrong, 2 on a "
-                       "usage error.");
+        command.footer(std::string("Put -- before answers that begin with a hyphen.\n"
+                                   "Exit status: 0 when the answer is right, 1 when it is wrong, "
+                                   "2 on a usage error, ") +
+                       kExitOutputHelp + ".");
     }
 
     int Run(std::ostream& out, std::ostream& err) override {

@@ -378,10 +378,11 @@ extern "C" void OnInterrupt(int) {
     g_nInterrupted = 1;
 }
 
-// While a session runs, Ctrl+C, a closed terminal and a termination request
-// end it the way the end of the input does, so that the score is shown and the
-// session's folder is removed. The handlers do not restart a waiting read.
-// Writing to a closed pipe ends the session through the stream's failure.
+// While a session runs, Ctrl+C, Ctrl+\, a closed terminal and a termination
+// request end it the way the end of the input does, so that the score is shown
+// and the session's folder is removed (Ctrl+\ leaves no core dump behind either).
+// The handlers do not restart a waiting read. Writing to a closed pipe ends the
+// session through the stream's failure.
 class CSignalGuard {
 public:
     CSignalGuard() {
@@ -410,24 +411,11 @@ public:
     CSignalGuard& operator=(const CSignalGuard&) = delete;
 
 private:
-    static constexpr size_t kSignals = 3;
-    static constexpr int kHandled[kSignals] = {SIGINT, SIGTERM, SIGHUP};
+    static constexpr size_t kSignals = 4;
+    static constexpr int kHandled[kSignals] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
     struct sigaction m_saved[kSignals] {};
     struct sigaction m_savedPipe {};
 };
-
-// The folder of the sound cues: the program's own folder in a build or a
-// portable copy; for an installed program, the shared data folder beside it.
-std::string FindSupportDirectory() {
-    const std::string own = GetProgramDirectory();
-    std::error_code error;
-    if (std::filesystem::exists(own + "Welcome.htm", error))
-        return own;
-    const std::string shared = own + "../share/torvi/";
-    if (std::filesystem::exists(shared + "Welcome.htm", error))
-        return std::filesystem::path(shared).lexically_normal().string();
-    return own;
-}
 
 class CRunCommand final : public CCliCommand {
 public:
@@ -454,7 +442,8 @@ public:
             ":quit, :restart, :repeat, :explain, :order in|jumbled, :sound on|off, :help. "
             "Standard input may be a pipe; its end ends the quiz as :quit does.\n"
             "Exit status: 0 once the quiz was played, 1 when the quiz file does not load, 2 "
-            "on a usage error or an unreadable file, 130 when interrupted (Ctrl+C).");
+            "on a usage error or an unreadable file, 130 when interrupted (Ctrl+C or Ctrl+\\), " +
+            std::string(kExitOutputHelp) + ".");
     }
 
     int Run(std::ostream& out, std::ostream& err) override {

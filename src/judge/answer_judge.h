@@ -15,7 +15,8 @@ public:
     explicit CAnswerJudge(const char* ignoreFile);
 
     // Appends one entry per non-blank line of the file to the ignore list, lines
-    // untrimmed. False, with the list unchanged, when the file cannot be read.
+    // untrimmed. False, with the list unchanged, when the file cannot be read or is
+    // not a regular file (a named pipe there is never waited on).
     bool LoadIgnoreWords(const char* ignoreFile);
 
     // Appends the words of the text to the list, in order of appearance.

@@ -1,14 +1,17 @@
 #include "quiz/text_buffer.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <locale.h>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "judge/pattern.h"
 
@@ -173,34 +176,41 @@ void CTextBuffer::Format(const char* format, ...) {
 bool CTextBuffer::LoadFile(const char* path) {
     if (!path)
         return false;
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
+    // Opening without waiting, then reading only a regular file, means a named
+    // pipe or a device under the name can never stall the caller: neither is read.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(file);
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        close(fd);
+        errno = error;
         return false;
     }
-    std::string content;
-    if (S_ISREG(info.st_mode)) {
-        if (info.st_size >= std::numeric_limits<int32_t>::max()) {
-            std::fclose(file);
-            return false; // positions are 32-bit: such a file cannot be held
-        }
-        content.resize(static_cast<size_t>(info.st_size));
-        content.resize(std::fread(content.data(), 1, content.size(), file));
-    } else {
-        char chunk[65536];
-        size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-            content.append(chunk, got);
-            if (content.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-                std::fclose(file);
-                return false;
-            }
-        }
+    if (info.st_size >= std::numeric_limits<int32_t>::max()) {
+        close(fd);
+        errno = EFBIG;
+        return false; // positions are 32-bit: such a file cannot be held
     }
-    std::fclose(file);
+    std::string content(static_cast<size_t>(info.st_size), '\0');
+    size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t got = read(fd, content.data() + done, content.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int error = errno;
+            close(fd);
+            errno = error;
+            return false;
+        }
+        if (got == 0)
+            break; // the file shrank while it was read: keep what is there
+        done += static_cast<size_t>(got);
+    }
+    close(fd);
+    content.resize(done);
     const auto n = static_cast<int32_t>(content.size());
     Reserve(n + 1);
     if (n > 0)

@@ -31,6 +31,8 @@ public:
     // printf-style composition; results of any length are kept whole.
     void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+    // Reads a whole regular file. False, leaving the buffer alone, for anything
+    // else (a folder, a named pipe, a device) and for a file that cannot be read.
     bool LoadFile(const char* path);
 
     int32_t FindNoCase(const char* text, int32_t start) const;

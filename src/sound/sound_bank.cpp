@@ -75,11 +75,13 @@ int OpenCueFile(const std::string& path) {
     return fd >= 0 ? fd : OpenRegularFileNoCase(path);
 }
 
-// Reads the whole of an open regular file into a buffer of exactly its size.
+// Reads the whole of an open regular file into a buffer of exactly its size. A
+// file too large to be a short cue is left unread, so a stray recording (or a
+// sparse file) under a cue's name cannot fill memory at start.
 void ReadOpenFile(int fd, unsigned char*& data, uint32_t& length) {
     struct stat info = {};
     if (fstat(fd, &info) != 0 || info.st_size <= 0 ||
-        static_cast<uint64_t>(info.st_size) > UINT32_MAX)
+        static_cast<uint64_t>(info.st_size) > CSoundBank::kMaxCueBytes)
         return;
     const size_t size = static_cast<size_t>(info.st_size);
     unsigned char* buffer = new (std::nothrow) unsigned char[size];

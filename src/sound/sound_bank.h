@@ -41,10 +41,13 @@ public:
     void PlayCue(const char* name, bool async);
     void SetPlayer(CAudioPlayer* player) { m_pPlayer = player; }
 
+    // The largest cue file read into memory; a larger one counts as unreadable.
+    static constexpr uint32_t kMaxCueBytes = 16 * 1024 * 1024;
+
     // Reads the first regular file found for name: in the current directory by the
     // exact name, then by the name ignoring ASCII letter case, then the same two in
-    // directory (when given). On any failure data is null and length 0. The caller
-    // owns data (delete[]).
+    // directory (when given). On any failure, and for a file larger than
+    // kMaxCueBytes, data is null and length 0. The caller owns data (delete[]).
     static void ReadWholeFile(const char* name, const char* directory, unsigned char*& data,
                               uint32_t& length);
     // True when the cue holds at least four bytes and they are "RIFF".

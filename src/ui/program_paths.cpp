@@ -168,3 +168,34 @@ std::string ChoosePageDirectory(const std::string& supportDirectory) {
     return ChoosePageDirectory(supportDirectory, RunningProgramDirectory(),
                                std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
 }
+
+// ---- Support files ------------------------------------------------------------
+
+namespace {
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+} // namespace
+
+std::string FindSupportDirectory(const std::string& programDirectory) {
+    const std::string own = WithSlash(programDirectory);
+    if (IsRegularFile(own + "Welcome.htm"))
+        return own;
+    // An installed program lives in bin/ and keeps its files in share/torvi/.
+    const std::string shared =
+        std::filesystem::path(own + "../share/torvi/").lexically_normal().string();
+    if (IsRegularFile(shared + "Welcome.htm"))
+        return shared;
+    return own;
+}
+
+std::string FindSupportDirectory() {
+    return FindSupportDirectory(GetProgramDirectory());
+}
+
+std::string ChooseIgnoreWordsFile(const std::string& supportDirectory) {
+    if (IsRegularFile(kIgnoreWordsFile) || supportDirectory.empty())
+        return kIgnoreWordsFile;
+    return WithSlash(supportDirectory) + kIgnoreWordsFile;
+}

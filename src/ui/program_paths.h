@@ -44,3 +44,21 @@ std::string ChoosePageDirectory(const std::string& supportDirectory,
 // The same choice for this process: the folder of /proc/self/exe, and
 // $XDG_CACHE_HOME and $HOME.
 std::string ChoosePageDirectory(const std::string& supportDirectory);
+
+// ---- Support files ------------------------------------------------------------
+
+// The folder that holds the program's support files (Welcome.htm, the sound cues,
+// the ignore-word list), ending with "/": programDirectory itself in a build or a
+// portable copy, "../share/torvi/" beside it for an installed program, and
+// programDirectory again when neither holds Welcome.htm.
+std::string FindSupportDirectory(const std::string& programDirectory);
+// The same search from the running program's folder.
+std::string FindSupportDirectory();
+
+// The ignore-word list's name.
+inline constexpr char kIgnoreWordsFile[] = "IgnoreW.TXT";
+// The ignore-word list to read: kIgnoreWordsFile in the current folder when a
+// regular file of that name is there, else the one in supportDirectory. Anything
+// else under that name in the current folder (a folder, a pipe, a device) counts
+// as no list.
+std::string ChooseIgnoreWordsFile(const std::string& supportDirectory);

@@ -101,6 +101,11 @@ CTorviDlg::CTorviDlg(CWindowServices& window, CAudioPlayer* player,
       m_strPageDirectory(pageDirectory ? ProgramFilePath(*pageDirectory, "")
                                        : ChoosePageDirectory(m_strProgramDirectory)),
       m_soundsRight(player), m_soundsWrong(player), m_soundsStart(player), m_pPlayer(player) {
+    // Started from a folder without its own list, the window judges with the one
+    // that comes with the program rather than silently ignoring nothing.
+    if (const std::string ignoreFile = ChooseIgnoreWordsFile(m_strProgramDirectory);
+        ignoreFile != kIgnoreWordsFile)
+        m_questionSet.judge.LoadIgnoreWords(ignoreFile.c_str());
     const char* directory = m_strProgramDirectory.c_str();
     m_soundsRight.DiscoverSeries(kRightCues, directory);
     m_soundsWrong.DiscoverSeries(kWrongCues, directory);

@@ -29,14 +29,16 @@ std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// Runs the built torvi-cli in folder with the given arguments; stdinSetup is the
-// shell redirection for its standard input, environment more variables for it.
+// Runs the built torvi-cli (or program) in folder with the given arguments;
+// stdinSetup is the shell redirection for its standard input, environment more
+// variables for it.
 CRunResult RunBinary(const CTempDir& scratch, const std::string& folder,
                      const std::string& arguments, const std::string& stdinSetup,
+                     const std::string& program = cli_test::BuiltCli(),
                      const std::string& environment = {}) {
     const std::string command = "cd '" + folder + "' && " + environment +
-                                " SDL_AUDIODRIVER=dummy '" + std::string(TORVI_BIN_DIR) +
-                                "/torvi-cli' run " + arguments + " " + stdinSetup + " >'" +
+                                " SDL_AUDIODRIVER=dummy '" + program + "' run " + arguments +
+                                " " + stdinSetup + " >'" +
                                 scratch.File("out") + "' 2>'" + scratch.File("err") + "'";
     const int status = std::system(command.c_str());
     CRunResult result;
@@ -116,16 +118,22 @@ TEST(RunBinary, QuizThatDoesNotLoadExitsWithOne) {
                           "matched with an answer.\n");
 }
 
-TEST(RunBinary, IgnoreWordsComeFromTheOptionOrTheCurrentFolder) {
+TEST(RunBinary, IgnoreWordsComeFromTheOptionTheCurrentFolderOrBesideTheProgram) {
     // "the dog" is expected; "dog" alone is right only when "the" is ignored.
     CTempDir scratch;
     scratch.Write("in", "gracias\ndog\n");
     const std::string input = "<'" + scratch.File("in") + "'";
     const std::string quiz = "'" + RunData() + "/cp1252.txt'";
 
+    // A copy of the program without support files has no list to fall back on.
     CTempDir bare;
-    CRunResult result = RunBinary(scratch, bare.Path(), "--no-sound " + quiz, input);
+    const std::string lone = bare.File("torvi-cli");
+    std::filesystem::copy_file(cli_test::BuiltCli(), lone);
+    CRunResult result = RunBinary(scratch, bare.Path(), "--no-sound " + quiz, input, lone);
     EXPECT_NE(result.out.find("You got 1/2 right."), std::string::npos) << result.out;
+    // The built program falls back on the list beside it, which ignores "the".
+    result = RunBinary(scratch, bare.Path(), "--no-sound " + quiz, input);
+    EXPECT_NE(result.out.find("You got 2/2 right."), std::string::npos) << result.out;
 
     const std::string ignoreFile = scratch.Write("words.txt", "the\n");
     result = RunBinary(scratch, bare.Path(),
@@ -191,6 +199,7 @@ TEST(RunBinary, PagesStayInTheSessionsOwnFolder) {
     const std::string input = scratch.Write("in", "Paris\nred\ngreen\nblue\n");
     const CRunResult result =
         RunBinary(scratch, RunData(), "--no-sound capitals.txt", "<'" + input + "'",
+                  cli_test::BuiltCli(),
                   "XDG_RUNTIME_DIR='" + runtime + "' XDG_CACHE_HOME='" + scratch.File("cache") +
                       "' HOME='" + scratch.File("home") + "'");
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -201,19 +210,23 @@ TEST(RunBinary, PagesStayInTheSessionsOwnFolder) {
     EXPECT_TRUE(std::filesystem::is_empty(runtime));
 }
 
-TEST(RunBinary, TerminationEndsTheQuizAsQuitAndCleansUp) {
+// Sends the signal to a session that waits for its first answer. The shell would
+// start a background job with SIGINT and SIGQUIT ignored; env gives them back
+// their defaults.
+void ExpectSignalEndsTheQuizAsQuit(const std::string& signal) {
+    SCOPED_TRACE(signal);
     CTempDir scratch;
     const std::string runtime = scratch.File("runtime");
     std::filesystem::create_directory(runtime);
     // A pipe that stays open, so the program waits for its first answer.
     const std::string script =
         "cd '" + RunData() + "' && mkfifo '" + scratch.File("fifo") + "' && exec 3<>'" +
-        scratch.File("fifo") + "' && XDG_RUNTIME_DIR='" + runtime + "' '" +
-        std::string(TORVI_BIN_DIR) + "/torvi-cli' run --no-sound capitals.txt <'" +
+        scratch.File("fifo") + "' && env --default-signal=INT,QUIT XDG_RUNTIME_DIR='" + runtime +
+        "' '" + std::string(TORVI_BIN_DIR) + "/torvi-cli' run --no-sound capitals.txt <'" +
         scratch.File("fifo") + "' >'" + scratch.File("out") +
         "' & pid=$!; for i in $(seq 1 300); do grep -q 'Answer 1 of 1:' '" + scratch.File("out") +
-        "' && break; sleep 0.1; done; kill -TERM $pid; wait $pid; echo $? >'" + scratch.File("rc") +
-        "'";
+        "' && break; sleep 0.1; done; kill -" + signal + " $pid; wait $pid; echo $? >'" +
+        scratch.File("rc") + "'";
     ASSERT_EQ(std::system(script.c_str()), 0);
     EXPECT_EQ(ReadAll(scratch.File("rc")), "130\n");
     const std::string out = ReadAll(scratch.File("out"));
@@ -221,6 +234,12 @@ TEST(RunBinary, TerminationEndsTheQuizAsQuitAndCleansUp) {
     ASSERT_GE(out.size(), ending.size()) << out;
     EXPECT_EQ(out.substr(out.size() - ending.size()), ending);
     EXPECT_TRUE(std::filesystem::is_empty(runtime));
+}
+
+TEST(RunBinary, TerminationEndsTheQuizAsQuitAndCleansUp) {
+    // Ctrl+C and Ctrl+\ too; Ctrl+\ leaves no core dump (its status would be 131).
+    for (const char* signal : {"TERM", "QUIT", "INT"})
+        ExpectSignalEndsTheQuizAsQuit(signal);
 }
 
 } // namespace

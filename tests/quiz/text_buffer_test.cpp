@@ -180,6 +180,7 @@ TEST(TextBufferLoadFile, MissingFileFailsAndLeavesTheBufferAlone) {
     CTextBuffer buffer("keep me");
     EXPECT_FALSE(buffer.LoadFile(folder.PathOf("absent.txt").c_str()));
     EXPECT_FALSE(buffer.LoadFile(folder.PathOf("").c_str())); // a folder is not a file
+    EXPECT_FALSE(buffer.LoadFile("/dev/null"));               // nor is a device
     EXPECT_FALSE(buffer.LoadFile(nullptr));
     EXPECT_EQ(TextOf(buffer), "keep me");
 }

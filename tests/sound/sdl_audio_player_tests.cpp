@@ -188,9 +188,10 @@ TEST_F(SdlAudioPlayerTest, TruncatedDataPlaysWhatIsThere) {
     EXPECT_TRUE(WaitUntil([&] { return m_audio.Count(555) == kRate / 20 * kChannels; }));
 }
 
-TEST_F(SdlAudioPlayerTest, HugeCueFromTheBankPlaysWithoutStalling) {
-    // A sparse 200 MB WAV file: one second of sound, then zeros to the end.
-    const uint32_t size = 200u * 1024 * 1024;
+TEST_F(SdlAudioPlayerTest, LargestCueFromTheBankPlaysWithoutStalling) {
+    // A sparse WAV file as large as the bank takes: one second of sound, then
+    // zeros to the end.
+    const uint32_t size = CSoundBank::kMaxCueBytes;
     std::vector<unsigned char> image = WaveHeader(kRate, kChannels, 16, size - 44);
     const std::vector<unsigned char> second = DeviceWave(kRate, 1357);
     image.insert(image.end(), second.begin() + 44, second.end());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -262,23 +263,31 @@ TEST_F(SoundBankTest, NamedPipeIsNotACueAndDoesNotBlock) {
     EXPECT_EQ(bank.GetCount(), 0);
 }
 
-TEST_F(SoundBankTest, LargeSparseFileIsReadWholeOrRejected) {
-    const off_t size = 200 * 1024 * 1024;
+TEST_F(SoundBankTest, LargeSparseFileIsReadWholeUpToTheLimitOrRejected) {
+    const off_t limit = CSoundBank::kMaxCueBytes;
+    ASSERT_EQ(limit, 16 * 1024 * 1024);
     // A 200 MB file of zeros is not a WAV file.
     ASSERT_TRUE(WriteFile(m_current.File("Start1.wav"), std::string()));
-    ASSERT_EQ(truncate(m_current.File("Start1.wav").c_str(), size), 0);
+    ASSERT_EQ(truncate(m_current.File("Start1.wav").c_str(), 200 * 1024 * 1024), 0);
     CSoundBank bank;
     EXPECT_FALSE(bank.AddCue("Start1.wav", nullptr));
 
-    // One that begins with "RIFF" is held whole, byte for byte as long as the file.
-    ASSERT_TRUE(WriteFile(m_current.File("Start2.wav"), Wave(7)));
-    ASSERT_EQ(truncate(m_current.File("Start2.wav").c_str(), size), 0);
-    ASSERT_TRUE(bank.AddCue("Start2.wav", nullptr));
-    const CSoundCue* cue = bank.FindCue("Start2.wav");
-    ASSERT_EQ(cue->length, static_cast<uint32_t>(size));
-    const std::vector<unsigned char> head = Wave(7);
+    // One that begins with "RIFF" is held whole, byte for byte as long as the
+    // file, up to the limit.
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(WriteFile(m_current.File("RightAnswer" + std::to_string(n) + ".wav"), Wave(n)));
+    ASSERT_EQ(truncate(m_current.File("RightAnswer1.wav").c_str(), limit), 0);
+    // One byte more and it is not read at all: the series ends there.
+    const int fd = open(m_current.File("RightAnswer2.wav").c_str(), O_WRONLY);
+    ASSERT_EQ(ftruncate(fd, limit + 1), 0);
+    close(fd);
+    bank.DiscoverSeries("RightAnswer%d.wav", ProgramDir().c_str());
+    ASSERT_EQ(Names(bank), std::vector<std::string>{"RightAnswer1.wav"});
+    const CSoundCue* cue = bank.FindCue("RightAnswer1.wav");
+    ASSERT_EQ(cue->length, static_cast<uint32_t>(limit));
+    const std::vector<unsigned char> head = Wave(1);
     EXPECT_TRUE(std::equal(head.begin(), head.end(), cue->data));
-    EXPECT_EQ(cue->data[size - 1], 0);
+    EXPECT_EQ(cue->data[limit - 1], 0);
 }
 
 TEST_F(SoundBankTest, PlayCueHandsTheCueBytesToThePlayer) {

@@ -235,3 +235,43 @@ TEST_F(PageFolderSafetyTest, WithNoSafeFolderNoPageIsWrittenButTheViewIsSent) {
     EXPECT_TRUE(std::filesystem::is_empty(m_strProgramDirectory));
     EXPECT_TRUE(std::filesystem::is_empty(m_strRuntime));
 }
+
+class SupportFolderTest : public CQuizWindowTest {
+protected:
+    void Put(const std::string& path, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    // Answers "city Paris" for "the city of Paris": right only when "the" and "of"
+    // are ignored.
+    void AnswerCityQuestion() {
+        Put(m_strRoot + "/city.txt", "Which city?\nthe city of Paris\nAnd then?\nnothing\n");
+        Start();
+        m_window.QueueOpenFile(m_strRoot + "/city.txt");
+        m_dlg->OnFileOpen();
+        Answer({"city Paris"});
+    }
+};
+
+TEST_F(SupportFolderTest, OwnWelcomePageElseTheSharedFolderElseTheProgramFolder) {
+    const std::string bin = m_strRoot + "/usr/bin/";
+    std::filesystem::create_directories(bin);
+    EXPECT_EQ(FindSupportDirectory(bin), bin);
+    Put(m_strRoot + "/usr/share/torvi/Welcome.htm", "<p>shared</p>");
+    EXPECT_EQ(FindSupportDirectory(m_strRoot + "/usr/bin"), m_strRoot + "/usr/share/torvi/");
+    Put(bin + "Welcome.htm", "<p>portable</p>");
+    EXPECT_EQ(FindSupportDirectory(bin), bin);
+}
+
+TEST_F(SupportFolderTest, WindowStartedElsewhereJudgesWithTheProgramsList) {
+    Put(m_strProgramDirectory + "IgnoreW.TXT", "the\nof\n");
+    AnswerCityQuestion();
+    EXPECT_EQ(m_window.feedback, "You are Correct!!!\r\n\r\nthe city of Paris");
+}
+
+TEST_F(SupportFolderTest, WindowPrefersTheCurrentFoldersList) {
+    Put(m_strProgramDirectory + "IgnoreW.TXT", "the\nof\n");
+    Put(m_strCurrentDirectory + "/IgnoreW.TXT", "a\n");
+    AnswerCityQuestion();
+    EXPECT_EQ(m_window.feedback.rfind("You are wrong", 0), 0u) << m_window.feedback;
+}
