@@ -6,8 +6,8 @@
 #include <string>
 
 #include "judge/answer_judge.h"
-#include "quiz/item_list.h"
-#include "quiz/text_buffer.h"
+#include "text/item_list.h"
+#include "text/text_buffer.h"
 
 namespace {
 constexpr const char* kExpected = "The Treaty of Versailles 1919";

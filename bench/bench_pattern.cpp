@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "judge/pattern.h"
+#include "pattern/pattern.h"
 
 namespace {
 constexpr const char* kWordCharacter =

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "judge/pattern.h"
+#include "pattern/pattern.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 namespace {
 std::string RoundedNumber(double value) {

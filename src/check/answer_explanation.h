@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "judge/answer_judge.h"
-#include "quiz/item_list.h"
+#include "text/item_list.h"
 
 struct CAnswerExplanation {
     bool right = false;

@@ -7,7 +7,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 namespace {
 std::string Quoted(std::string_view bytes, QuizTextForDisplay display) {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 #include "ui/program_paths.h"
 
 namespace {

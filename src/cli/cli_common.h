@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "judge/answer_judge.h"
-#include "quiz/item_list.h"
+#include "text/item_list.h"
 
 // Exit codes shared by every subcommand.
 constexpr int kExitSuccess = 0; // the answer is right, the check passed

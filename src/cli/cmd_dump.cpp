@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "quiz/question_set.h"
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 namespace {
 CJson JsonBuffer(const CTextBuffer& text) {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "cli/cli_common.h"
-#include "quiz/item_list.h"
+#include "text/item_list.h"
 
 class CAudioPlayer;
 

@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 
 namespace {
 

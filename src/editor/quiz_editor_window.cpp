@@ -30,7 +30,7 @@
 #include "editor/quiz_code_edit.h"
 #include "editor/quiz_highlighter.h"
 #include "editor/safe_file_writer.h"
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 #include "ui/page_composer.h"
 #include "ui/program_paths.h"
 #include "ui/qt/dialog_units.h"

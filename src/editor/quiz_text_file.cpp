@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 
 namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "quiz/item_list.h"
-#include "quiz/text_buffer.h"
+#include "text/item_list.h"
+#include "text/text_buffer.h"
 
 class CAnswerJudge {
 public:

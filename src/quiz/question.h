@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "quiz/item_list.h"
-#include "quiz/text_buffer.h"
+#include "text/item_list.h"
+#include "text/text_buffer.h"
 
 // An item list that can take all the slots it will need in one step. The loader
 // knows how many answers a question has before it stores them, so a quiz of many

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "judge/answer_judge.h"
-#include "quiz/item_list.h"
+#include "text/item_list.h"
 #include "quiz/question.h"
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 // Why a quiz file did not load.
 enum class ELoadFailure {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string_view>
 
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 
 namespace {
 constexpr size_t kDefaultChunk = 64 * 1024;

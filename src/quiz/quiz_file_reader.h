@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 class CQuizFileReader {
 public:

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "quiz/item_list.h"
+#include "text/item_list.h"
 
 class CAudioPlayer;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 // The page for text. A text holding "<html>" anywhere (any case) is the page
 // unchanged; any other text has each line end turned into "<br>\n" and goes

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string_view>
 
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 #include "quiz/random_source.h"
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 #include "sound/audio_player.h"
 #include "ui/page_composer.h"
 #include "ui/program_paths.h"

@@ -12,7 +12,7 @@
 #include "editor/quiz_code_edit.h"
 #include "editor/quiz_line_roles.h"
 #include "editor_test_support.h"
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 
 namespace {
 // Types text into the editor key by key, a line end as Return.

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "judge/answer_judge.h"
-#include "quiz/item_list.h"
-#include "quiz/text_buffer.h"
+#include "text/item_list.h"
+#include "text/text_buffer.h"
 
 namespace judge_test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 #include "quiz/question_set.h"
 #include "quiz/quiz_file_reader.h"
 #include "quiz_files.h"

@@ -1,4 +1,4 @@
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // The regular-expression engine: compiled programs, compile errors, searching,
 // search hints, group positions and hostile input.
-#include "judge/pattern.h"
+#include "pattern/pattern.h"
 
 #include <gtest/gtest.h>
 

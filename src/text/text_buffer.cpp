@@ -1,4 +1,4 @@
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "judge/pattern.h"
+#include "pattern/pattern.h"
 
 namespace {
 constexpr int32_t kFormatArea = 2048;

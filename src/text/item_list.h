@@ -5,7 +5,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 // ASCII-only case-insensitive equality of two C texts; other bytes compare as they are.
 bool EqualNoCase(const char* a, const char* b);

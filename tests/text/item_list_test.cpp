@@ -1,6 +1,6 @@
 // The owning item list: growth in steps of 20, removal, ownership and the
 // case-insensitive lookups of text lists.
-#include "quiz/item_list.h"
+#include "text/item_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "quiz/item_list.h"
+#include "text/item_list.h"
 
 bool EqualNoCase(const char* a, const char* b) {
     if (!a || !b)

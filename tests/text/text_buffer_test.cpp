@@ -1,11 +1,11 @@
 // The text buffer: exact-fit storage and the parsing operations built on it.
-#include "quiz/text_buffer.h"
+#include "text/text_buffer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "quiz_files.h"
+#include "quiz/quiz_files.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "quiz/encoding.h"
+#include "text/encoding.h"
 
 TEST(Encoding, ValidUtf8IsRecognisedAndMalformedFormsAreNot) {
     EXPECT_TRUE(IsValidUtf8(""));

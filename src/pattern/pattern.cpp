@@ -1,4 +1,4 @@
-#include "judge/pattern.h"
+#include "pattern/pattern.h"
 
 #include <cstring>
 #include <limits>
