@@ -666,7 +666,7 @@ int32_t CPattern::NextRepeatCount(int32_t node, const char* start, int32_t below
 [[gnu::always_inline]] inline bool CPattern::Backtrack(int32_t& scan) {
     const unsigned char* program = m_pProgram;
     while (!m_frames.empty()) {
-        SFrame& frame = m_frames.back();
+        CFrame& frame = m_frames.back();
         const unsigned char op = program[frame.nNode];
         if (op == OP_ALT) {
             NoteFailure(frame.nNode + kNodeHeader, frame.pAt);
@@ -703,7 +703,7 @@ void CPattern::RecordGroups() {
     // Group positions are recorded innermost first, so a group inside a loop
     // keeps the positions of its last pass.
     for (size_t i = m_frames.size(); i-- > 0;) {
-        const SFrame& frame = m_frames[i];
+        const CFrame& frame = m_frames[i];
         const unsigned char op = m_pProgram[frame.nNode];
         if (IsGroupOpen(op) && !m_apMatchStart[op - OP_GROUP_OPEN])
             m_apMatchStart[op - OP_GROUP_OPEN] = frame.pAt;

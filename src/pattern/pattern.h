@@ -108,7 +108,7 @@ private:
     // A point the interpreter can come back to: a choice (the OP_ALT being
     // tried), a repetition (how many bytes it currently takes) or a group
     // boundary (recorded once the whole match succeeds).
-    struct SFrame {
+    struct CFrame {
         const char* pAt;
         int32_t nNode;
         int32_t nCount;
@@ -122,7 +122,7 @@ private:
     int64_t m_nRetries = 0;
     const char* m_pFurthest = nullptr;
     int64_t m_nSubjectLength = 0;
-    std::vector<SFrame> m_frames;
+    std::vector<CFrame> m_frames;
     std::vector<int32_t> m_nodeIndex;
     std::vector<uint64_t> m_failed;
 };
