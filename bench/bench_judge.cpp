@@ -6,6 +6,7 @@
 #include <string>
 
 #include "judge/answer_judge.h"
+#include "support/pattern_word_splitter.h"
 #include "text/item_list.h"
 #include "text/text_buffer.h"
 
@@ -59,8 +60,8 @@ void BM_IsCorrectByPatternSteps(benchmark::State& state) {
     for (auto _ : state) {
         CTextList typedWords;
         CTextList expectedWords;
-        CAnswerJudge::SplitWordsByPattern(CTextBuffer(kTyped), typedWords);
-        CAnswerJudge::SplitWordsByPattern(CTextBuffer(kExpected), expectedWords);
+        SplitWordsByPattern(CTextBuffer(kTyped), typedWords);
+        SplitWordsByPattern(CTextBuffer(kExpected), expectedWords);
         judge.RemoveIgnoredWords(expectedWords);
         const int32_t found = CAnswerJudge::CountFoundWords(expectedWords, typedWords);
         benchmark::DoNotOptimize(
@@ -86,7 +87,7 @@ void BM_SplitWordsByPatternAnswer(benchmark::State& state) {
     const CTextBuffer text(kTyped);
     for (auto _ : state) {
         CTextList words;
-        CAnswerJudge::SplitWordsByPattern(text, words);
+        SplitWordsByPattern(text, words);
         benchmark::DoNotOptimize(words.GetCount());
     }
     state.SetItemsProcessed(state.iterations());
@@ -109,7 +110,7 @@ void BM_SplitWordsByPatternParagraph(benchmark::State& state) {
     const CTextBuffer text(Paragraph().c_str());
     for (auto _ : state) {
         CTextList words;
-        CAnswerJudge::SplitWordsByPattern(text, words);
+        SplitWordsByPattern(text, words);
         benchmark::DoNotOptimize(words.GetCount());
     }
     state.SetBytesProcessed(state.iterations() * text.GetLength());

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "judge/answer_judge.h"
+#include "support/pattern_word_splitter.h"
 #include "text/item_list.h"
 #include "text/text_buffer.h"
 
@@ -40,7 +41,7 @@ void CheckSplitter(const CAnswerJudge& judge, const CTextBuffer& text) {
     CTextList fast;
     CTextList plain;
     judge.SplitWords(text, fast);
-    CAnswerJudge::SplitWordsByPattern(text, plain);
+    SplitWordsByPattern(text, plain);
     if (!SameWords(fast, plain))
         __builtin_trap();
 }
@@ -50,8 +51,8 @@ double PlainShare(const CAnswerJudge& judge, const CTextBuffer& typed,
                   const CTextBuffer& expected) {
     CTextList typedWords;
     CTextList expectedWords;
-    CAnswerJudge::SplitWordsByPattern(typed, typedWords);
-    CAnswerJudge::SplitWordsByPattern(expected, expectedWords);
+    SplitWordsByPattern(typed, typedWords);
+    SplitWordsByPattern(expected, expectedWords);
     for (const CTextBuffer* entry : judge.ignoreWords) {
         const int32_t slot = expectedWords.FindNoCase(entry->GetText());
         if (slot >= 0)

@@ -2,16 +2,14 @@
 
 #include <unistd.h>
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QWebEngineProfile>
 
 #include "app/end_signals.h"
-#include "app/timing_probe.h"
 #include "sound/sdl_audio_player.h"
-#include "ui/qt/qt_text.h"
+#include "ui/program_paths.h"
 #include "ui/qt/torvi_icon.h"
 #include "ui/qt/torvi_main_window.h"
 #include "ui/torvi_dlg.h"
@@ -72,23 +70,6 @@ bool CTorviApp::StartPageEngine() {
     return QWebEngineProfile::defaultProfile() != nullptr;
 }
 
-QString CTorviApp::FindProgramDirectory() {
-    const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/");
-    if (QFileInfo::exists(own + QStringLiteral("Welcome.htm"))) {
-        return own;
-    }
-    // An installed program keeps its support files in the shared data folder.
-    const QString shared[] = {own + QStringLiteral(TORVI_RELATIVE_SHARE_DIR),
-                              QStringLiteral(TORVI_INSTALL_SHARE_DIR)};
-    for (const QString& folder : shared) {
-        const QString clean = QDir::cleanPath(folder) + QStringLiteral("/");
-        if (QFileInfo::exists(clean + QStringLiteral("Welcome.htm"))) {
-            return clean;
-        }
-    }
-    return own;
-}
-
 bool CTorviApp::InitInstance() {
     if (!StartPageEngine()) {
         QMessageBox box(QMessageBox::Warning, applicationName(), QString::fromUtf8(kOleFailedText),
@@ -111,11 +92,10 @@ bool CTorviApp::InitInstance() {
         QCoreApplication::exit(0);
     });
     {
-        CTorviDlg dialog(window, &player, Utf8FromQString(FindProgramDirectory()));
+        CTorviDlg dialog(window, &player, FindSupportDirectory());
         window.Attach(&dialog);
         // This platform offers no automation clients, so no CTorviDlgAutoProxy is
         // ever made and closing the window always ends the program.
-        CTimingProbe probe(window);
         dialog.OnInitDialog();
         window.RunModal();
         player.Stop();

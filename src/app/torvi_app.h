@@ -27,9 +27,6 @@ public:
     // Checks that the page view's engine can start: its helper program and its
     // resources are in place and its profile can be made.
     static bool StartPageEngine();
-    // The folder with Welcome.htm and the other support files, ending with "/":
-    // the program's own folder, or the shared data folder of an installed program.
-    static QString FindProgramDirectory();
 
     static const char* const kOleFailedText;
 

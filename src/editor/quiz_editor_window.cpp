@@ -23,7 +23,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/torvi_app.h"
 #include "check/answer_explanation.h"
 #include "editor/editor_prompts.h"
 #include "editor/find_bar.h"
@@ -98,7 +97,7 @@ CQuizEditorWindow::CQuizEditorWindow(CEditorPrompts& prompts, const QString& sup
 CQuizEditorWindow::~CQuizEditorWindow() = default;
 
 QString CQuizEditorWindow::FindSupportFolder() {
-    return CTorviApp::FindProgramDirectory();
+    return QStringFromUtf8(FindSupportDirectory());
 }
 
 void CQuizEditorWindow::CreateWidgets() {

@@ -11,10 +11,6 @@
 #include <vector>
 
 namespace {
-constexpr const char* kWordCharacter =
-    "[0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz]";
-constexpr const char* kNonWordCharacter =
-    "[^0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz]";
 constexpr const char* kJoiningCharacters = "#$%&()*+-/<=>@[]^{}";
 
 // Beyond this many word pairs to compare, words are looked up by hash instead of
@@ -40,10 +36,6 @@ struct CByteClasses {
     unsigned char Of(char c) const { return m_acClass[static_cast<unsigned char>(c)]; }
 };
 constexpr CByteClasses kClasses;
-
-bool IsJoining(char c) {
-    return kClasses.Of(c) == kJoining;
-}
 
 // A word of four or more bytes loses one final s: plural and singular meet.
 int32_t LengthWithoutFinalS(const char* word, int32_t length) {
@@ -247,26 +239,6 @@ bool CAnswerJudge::LoadIgnoreWords(const char* ignoreFile) {
 void CAnswerJudge::SplitWords(const CTextBuffer& text, CTextList& words) const {
     ForEachWord(text.GetText(), text.GetLength(),
                 [&words](const char* word, int32_t length) { AddWord(words, word, length); });
-}
-
-void CAnswerJudge::SplitWordsByPattern(const CTextBuffer& text, CTextList& words) {
-    int32_t position = 0;
-    for (;;) {
-        if (!text.FindPattern(position, kWordCharacter))
-            return;
-        CTextBuffer word;
-        bool more = text.ExtractUntil(position, kNonWordCharacter, word);
-        while (more && IsJoining(text.GetText()[position])) {
-            word.AppendRange(text.GetText() + position, 1);
-            ++position;
-            CTextBuffer run;
-            more = text.ExtractUntil(position, kNonWordCharacter, run);
-            word.AppendRange(run.GetText(), run.GetLength());
-        }
-        AddWord(words, word.GetText(), LengthWithoutFinalS(word.GetText(), word.GetLength()));
-        if (!more)
-            return;
-    }
 }
 
 void CAnswerJudge::RemoveIgnoredWords(CTextList& words, CTextList* removed) const {

@@ -21,10 +21,6 @@ public:
 
     // Appends the words of the text to the list, in order of appearance.
     void SplitWords(const CTextBuffer& text, CTextList& words) const;
-    // The same words, found the slow way: one compiled pattern search per word
-    // boundary. Kept as the reference the fast splitter is checked against; the two
-    // agree on every text without NUL bytes (the pattern searches stop at a NUL).
-    static void SplitWordsByPattern(const CTextBuffer& text, CTextList& words);
 
     // Each ignore entry, in list order, removes the first word equal to it (ASCII
     // case folded). Removed words are appended to removed when one is given.

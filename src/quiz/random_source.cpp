@@ -5,33 +5,25 @@
 #include <ctime>
 
 namespace {
-constexpr int kTableSize = 22;
+constexpr int kTableSize = kRandomTableSize;
 
-struct CRandomState {
-    int32_t table[kTableSize];
-    int32_t first = 0;
-    int32_t second = 0;
-    int32_t third = 0;
-    bool needsSeeding = true;
-
-    CRandomState() { Restart(); }
-    // Fibonacci numbers 1 .. 28657, largest first.
-    void Restart() {
-        int32_t a = 1;
-        int32_t b = 2;
-        for (int i = kTableSize - 1; i >= 0; --i) {
-            table[i] = a;
-            const int32_t next = a + b;
-            a = b;
-            b = next;
-        }
-        first = second = third = 0;
-        needsSeeding = true;
+// The state at program start: Fibonacci numbers 1 .. 28657, largest first, all
+// lags 0, not yet seeded.
+CRandomState StartState() {
+    CRandomState state;
+    int32_t a = 1;
+    int32_t b = 2;
+    for (int i = kTableSize - 1; i >= 0; --i) {
+        state.table[i] = a;
+        const int32_t next = a + b;
+        a = b;
+        b = next;
     }
-};
+    return state;
+}
 
 CRandomState& State() {
-    static CRandomState state;
+    static CRandomState state = StartState();
     return state;
 }
 
@@ -93,6 +85,18 @@ void GetRandomLags(int32_t& first, int32_t& second, int32_t& third) {
     third = s.third;
 }
 
-int32_t GetRandomTableEntry(int32_t index) { return State().table[WrapLag(index)]; }
+int32_t GetRandomTableEntry(int32_t index) {
+    return State().table[WrapLag(index)];
+}
 
-void ResetRandomSourceForTesting() { State().Restart(); }
+CRandomState GetRandomState() {
+    return State();
+}
+
+void SetRandomState(const CRandomState& state) {
+    CRandomState& s = State();
+    s = state;
+    s.first = WrapLag(state.first);
+    s.second = WrapLag(state.second);
+    s.third = WrapLag(state.third);
+}

@@ -8,10 +8,23 @@ void SeedRandom();
 // A number from 0 to n - 1, or 0 when n is 0.
 int32_t RandomBelow(int32_t n);
 
-// Test and tool hooks: set the three lags (each taken modulo 22) and clear the
-// needs-seeding flag; read the lags and one table entry.
+// Set the three lags (each taken modulo 22) and clear the needs-seeding flag;
+// read the lags and one table entry.
 void SetRandomLags(int32_t first, int32_t second, int32_t third);
 void GetRandomLags(int32_t& first, int32_t& second, int32_t& third);
 int32_t GetRandomTableEntry(int32_t index);
-// Puts the table and the lags back to their state at program start.
-void ResetRandomSourceForTesting();
+
+inline constexpr int kRandomTableSize = 22;
+
+// Everything the source's next numbers depend on. A state taken and put back
+// later makes the source draw the same numbers again from there.
+struct CRandomState {
+    int32_t table[kRandomTableSize] = {};
+    int32_t first = 0;
+    int32_t second = 0;
+    int32_t third = 0;
+    bool needsSeeding = true;
+};
+CRandomState GetRandomState();
+// Lags outside the table are taken modulo its size, as SetRandomLags takes them.
+void SetRandomState(const CRandomState& state);

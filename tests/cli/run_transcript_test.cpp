@@ -9,7 +9,7 @@
 #include "cli/cmd_run.h"
 #include "cli_test_support.h"
 #include "quiz/question_set.h"
-#include "quiz/random_source.h"
+#include "support/random_start.h"
 #include "sound/audio_player.h"
 
 using cli_test::CTempDir;
@@ -50,7 +50,7 @@ public:
 class RunTranscript : public ::testing::Test {
 protected:
     RunTranscript() {
-        ResetRandomSourceForTesting();
+        RestartRandomSource();
         for (const char* word : {"the", "of"})
             m_ignoreWords.Add(new CTextBuffer(word));
     }
@@ -416,12 +416,12 @@ TEST_F(RunTranscript, SeedMakesTheJumbledOrderThatOfTheQuestionSet) {
     options.seed = 12345;
     const std::string input(40, '\n');
     const SPlayed first = Play(quiz, input, options);
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
     const SPlayed second = Play(quiz, input, options);
     EXPECT_EQ(first.out, second.out);
 
     // The same lags set on a question set of its own give the same order.
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
     CQuestionSet reference(nullptr);
     ASSERT_TRUE(reference.Load(quiz.c_str()));
     reference.SetJumbled(true);

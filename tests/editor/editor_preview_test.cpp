@@ -68,7 +68,10 @@ private slots:
         CTorviMainWindow quizWindow(nullptr);
         const QWidget* pageArea = quizWindow.findChild<QWidget*>(QStringLiteral("pageView"));
         QVERIFY(pageArea != nullptr);
-        const int width = quizWindow.GetFeedbackBox()->geometry().width() - 40;
+        const QWidget* feedback =
+            quizWindow.findChild<QPlainTextEdit*>(QStringLiteral("feedbackBox"));
+        QVERIFY(feedback != nullptr);
+        const int width = feedback->geometry().width() - 40;
 
         CEditorFixture f;
         QCOMPARE(f.Window().GetPreview()->size(), pageArea->size());

@@ -15,6 +15,7 @@
 #include "app/torvi_app.h"
 #include "ui/qt/torvi_main_window.h"
 #include "ui/qt/web_browser2.h"
+#include "window_controls.h"
 
 namespace {
 
@@ -38,13 +39,13 @@ void Drive() {
         return;
     }
     auto* loads = new int(0);
-    QObject::connect(window->GetBrowser(), &QWebEngineView::loadFinished, window, [window, loads] {
+    QObject::connect(PageView(*window), &QWebEngineView::loadFinished, window, [window, loads] {
         ++*loads;
         if (*loads == 1) {
             window->SetOpenFileAnswer(QStringLiteral(TORVI_GUI_DATA_DIR "/capitals.txt"));
-            window->GetOpenAction()->trigger();
+            MenuCommand(*window, "openAction")->trigger();
         } else if (*loads == 2) {
-            QLineEdit* box = window->GetAnswerBox(0);
+            QLineEdit* box = AnswerBox(*window, 1);
             QTest::keyClicks(box, QStringLiteral("Lyon"));
             QTest::keyClick(box, Qt::Key_Return);
             if (SDL_WasInit(SDL_INIT_AUDIO) == 0) {

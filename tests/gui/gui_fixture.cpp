@@ -43,8 +43,7 @@ CGuiFixture::CGuiFixture() : window(&player) {
     const std::string directory = Utf8FromQString(folder.path() + QStringLiteral("/"));
     dialog = std::make_unique<CTorviDlg>(window, &player, directory, directory);
     window.Attach(dialog.get());
-    QObject::connect(window.GetBrowser(), &QWebEngineView::loadFinished,
-                     [this](bool) { ++m_nLoadsFinished; });
+    QObject::connect(View(), &QWebEngineView::loadFinished, [this](bool) { ++m_nLoadsFinished; });
     dialog->OnInitDialog();
 }
 
@@ -63,15 +62,15 @@ bool CGuiFixture::Start() {
 }
 
 bool CGuiFixture::WaitForPage(int timeoutMs) {
-    const bool came = RunLoopUntil([this] { return m_nLoadsFinished > m_nLoadsSeen; }, timeoutMs,
-                                   window.GetBrowser());
+    const bool came =
+        RunLoopUntil([this] { return m_nLoadsFinished > m_nLoadsSeen; }, timeoutMs, View());
     m_nLoadsSeen = m_nLoadsFinished;
     return came;
 }
 
 bool CGuiFixture::OpenQuiz(const QString& name) {
     window.SetOpenFileAnswer(DataPath(name));
-    window.GetOpenAction()->trigger();
+    Command("openAction")->trigger();
     return WaitForPage();
 }
 
@@ -79,7 +78,7 @@ QString CGuiFixture::PageText() {
     QString text;
     bool done = false;
     QEventLoop loop;
-    window.GetBrowser()->page()->toPlainText([&](const QString& result) {
+    View()->page()->toPlainText([&](const QString& result) {
         text = result;
         done = true;
         loop.quit();
@@ -92,7 +91,7 @@ QString CGuiFixture::PageText() {
 }
 
 QString CGuiFixture::PageFile() const {
-    return QFileInfo(window.GetBrowser()->GetRequestedPath()).fileName();
+    return QFileInfo(View()->GetRequestedPath()).fileName();
 }
 
 void CGuiFixture::Answer(int number, const QString& text) {
@@ -102,6 +101,25 @@ void CGuiFixture::Answer(int number, const QString& text) {
 
 void CGuiFixture::PressEnter(QWidget* target) {
     QTest::keyClick(target, Qt::Key_Return);
+}
+
+QPlainTextEdit* CGuiFixture::Feedback() const {
+    return FindControl<QPlainTextEdit>(window, QStringLiteral("feedbackBox"));
+}
+
+QPlainTextEdit* CGuiFixture::Comment() const {
+    return FindControl<QPlainTextEdit>(window, QStringLiteral("commentBox"));
+}
+
+std::vector<QWidget*> CGuiFixture::TabStops() const {
+    const QWidget* client = FindControl<QWidget>(window, QStringLiteral("client"));
+    std::vector<QWidget*> stops;
+    for (QWidget* child : client->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if ((child->focusPolicy() & Qt::TabFocus) != 0) {
+            stops.push_back(child);
+        }
+    }
+    return stops;
 }
 
 QString CGuiFixture::FeedbackText() const {

@@ -8,11 +8,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sound/audio_player.h"
 #include "ui/qt/torvi_main_window.h"
 #include "ui/qt/web_browser2.h"
 #include "ui/torvi_dlg.h"
+#include "window_controls.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -48,10 +50,16 @@ public:
     void Answer(int number, const QString& text);
     void PressEnter(QWidget* target);
 
-    QLineEdit* Box(int number) const { return window.GetAnswerBox(number - 1); }
-    QPlainTextEdit* Feedback() const { return window.GetFeedbackBox(); }
-    QPlainTextEdit* Comment() const { return window.GetCommentBox(); }
-    QPushButton* Button(EButton button) const { return window.GetButton(button); }
+    // The window's controls, found by their object names.
+    QLineEdit* Box(int number) const { return AnswerBox(window, number); }
+    QPlainTextEdit* Feedback() const;
+    QPlainTextEdit* Comment() const;
+    QPushButton* Button(EButton button) const { return ::Button(window, button); }
+    QAction* Command(const char* name) const { return MenuCommand(window, name); }
+    QAction* Command(EMenuItem item) const { return MenuCommand(window, item); }
+    CWebBrowser2* View() const { return PageView(window); }
+    // The controls of the window's client area that Tab visits.
+    std::vector<QWidget*> TabStops() const;
     QString FeedbackText() const;
     QString CommentText() const;
     static QString DataPath(const QString& name);

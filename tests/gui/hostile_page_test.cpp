@@ -83,10 +83,10 @@ private slots:
 
         QVERIFY(f.Start());
         f.window.SetOpenFileAnswer(quiz);
-        f.window.GetOpenAction()->trigger();
+        f.Command("openAction")->trigger();
         QVERIFY(f.WaitForPage());
         Settle(1500);
-        QWebEnginePage* page = f.window.GetBrowser()->page();
+        QWebEnginePage* page = f.View()->page();
 
         // The question itself is shown, and only it.
         QVERIFY(f.PageText().contains(QStringLiteral("Hostile question")));
@@ -130,11 +130,11 @@ private slots:
                    .arg(link));
         QVERIFY(f.Start());
         f.window.SetOpenFileAnswer(quiz);
-        f.window.GetOpenAction()->trigger();
+        f.Command("openAction")->trigger();
         QVERIFY(f.WaitForPage());
-        QWebEnginePage* page = f.window.GetBrowser()->page();
+        QWebEnginePage* page = f.View()->page();
         const QUrl question = page->url();
-        QWidget* surface = f.window.GetBrowser()->focusProxy();
+        QWidget* surface = f.View()->focusProxy();
         QVERIFY(surface != nullptr);
 
         QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, 10));
@@ -157,9 +157,13 @@ private slots:
         QVERIFY(!CPageRequestFilter::IsAllowed(file, Info::ResourceTypeSubFrame));
         QVERIFY(!CPageRequestFilter::IsAllowed(file, Info::ResourceTypeSubResource));
         QVERIFY(!CPageRequestFilter::IsAllowed(file, Info::ResourceTypeObject));
-        const char* remote[] = {"http://127.0.0.1/a.png", "https://example.org/a.png",
-                                "ws://127.0.0.1/", "wss://example.org/", "ftp://example.org/a.png",
-                                "blob:file:///x", "about:blank"};
+        const char* remote[] = {"http://127.0.0.1/a.png",
+                                "https://example.org/a.png",
+                                "ws://127.0.0.1/",
+                                "wss://example.org/",
+                                "ftp://example.org/a.png",
+                                "blob:file:///x",
+                                "about:blank"};
         for (const char* address : remote) {
             const QUrl url(QString::fromLatin1(address));
             QVERIFY2(!CPageRequestFilter::IsAllowed(url, Info::ResourceTypeImage), address);
@@ -200,10 +204,11 @@ private:
         page.replace(QStringLiteral("REMOTE"), remote);
         page.replace(QStringLiteral("PORT"), port);
         page.replace(QStringLiteral("FOLDER"), folder);
-        return page + QStringLiteral("yes\n"
-                                     "Plain question <script>document.title = 'plain ran'</script>"
-                                     "<img src=\"x\" onerror=\"document.title = 'plain handler ran'\">"
-                                     "\nyes\n");
+        return page +
+               QStringLiteral("yes\n"
+                              "Plain question <script>document.title = 'plain ran'</script>"
+                              "<img src=\"x\" onerror=\"document.title = 'plain handler ran'\">"
+                              "\nyes\n");
     }
 
     static QString WriteQuiz(CGuiFixture& f, const QString& text) {

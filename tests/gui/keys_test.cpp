@@ -44,8 +44,8 @@ private slots:
         QVERIFY(f.Start());
         QVERIFY(f.OpenQuiz(QStringLiteral("capitals.txt")));
         QTest::keyClicks(f.Box(1), QStringLiteral("Paris"));
-        f.window.GetBrowser()->setFocus();
-        f.PressEnter(PageKeyTarget(f.window.GetBrowser()));
+        f.View()->setFocus();
+        f.PressEnter(PageKeyTarget(f.View()));
         QVERIFY(f.FeedbackText().startsWith(QStringLiteral("You are Correct!!!")));
         QVERIFY(f.WaitForPage());
         QVERIFY(f.PageText().contains(QStringLiteral("capital of Spain")));
@@ -69,7 +69,7 @@ private slots:
         QTest::keyClicks(f.Box(1), QStringLiteral("Par"));
         QTest::keyClick(f.Box(1), Qt::Key_Escape);
         QTest::keyClick(f.Feedback(), Qt::Key_Escape);
-        QTest::keyClick(PageKeyTarget(f.window.GetBrowser()), Qt::Key_Escape);
+        QTest::keyClick(PageKeyTarget(f.View()), Qt::Key_Escape);
         QTest::keyClick(&f.window, Qt::Key_Escape);
         QCoreApplication::processEvents();
         QCOMPARE(finished.count(), 0);
@@ -132,7 +132,7 @@ private slots:
         QVERIFY(f.WaitForPage());
         // Three boxes are open; Repeat Question and Explanation are disabled.
         QCOMPARE(f.window.focusWidget(), f.Box(1));
-        CWebBrowser2* view = f.window.GetBrowser();
+        CWebBrowser2* view = f.View();
         const std::vector<QWidget*> expected = {f.Box(2),
                                                 f.Box(3),
                                                 f.Feedback(),

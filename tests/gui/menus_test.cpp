@@ -18,8 +18,8 @@ private slots:
     void OrderMenuKeepsOneMarkAndSetsTheOrder() {
         CGuiFixture f;
         QVERIFY(f.Start());
-        QAction* inOrder = f.window.GetMenuAction(EMenuItem::InOrder);
-        QAction* jumbled = f.window.GetMenuAction(EMenuItem::JumbledUp);
+        QAction* inOrder = f.Command(EMenuItem::InOrder);
+        QAction* jumbled = f.Command(EMenuItem::JumbledUp);
 
         jumbled->trigger();
         QVERIFY(jumbled->isChecked());
@@ -43,7 +43,7 @@ private slots:
     void SoundMenuTogglesTheMarkAndTheCues() {
         CGuiFixture f;
         QVERIFY(f.Start());
-        QAction* sound = f.window.GetMenuAction(EMenuItem::Sound);
+        QAction* sound = f.Command(EMenuItem::Sound);
         sound->trigger();
         QVERIFY(!sound->isChecked());
         QVERIFY(!f.dialog->IsSoundOn());
@@ -83,7 +83,7 @@ private slots:
             QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("aboutOk")),
                               Qt::LeftButton);
         });
-        f.window.GetAboutAction()->trigger();
+        f.Command("aboutAction")->trigger();
         QCOMPARE(title, QStringLiteral("About Torvi"));
         QVERIFY(texts.contains(QStringLiteral("Halvan Torvi v1.1")));
         QVERIFY(texts.contains(QString::fromUtf8(CAboutDlg::kMakerText)));

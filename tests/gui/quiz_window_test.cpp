@@ -158,7 +158,7 @@ private slots:
             }
         });
         f.window.SetOpenFileAnswer(CGuiFixture::DataPath(QStringLiteral("broken.txt")));
-        f.window.GetOpenAction()->trigger();
+        f.Command("openAction")->trigger();
         QCOMPARE(shown, QStringLiteral("Bad Syntax for Torvi file.\n\n It's probably a question "
                                        "not matched with an answer."));
         QCOMPARE(caption, QStringLiteral("Torvi"));

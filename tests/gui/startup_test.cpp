@@ -44,9 +44,9 @@ private slots:
              {EButton::Explanation, EButton::Quit, EButton::Restart, EButton::Repeat}) {
             QVERIFY(!f.Button(button)->isEnabled());
         }
-        QVERIFY(f.window.GetMenuAction(EMenuItem::InOrder)->isChecked());
-        QVERIFY(!f.window.GetMenuAction(EMenuItem::JumbledUp)->isChecked());
-        QVERIFY(f.window.GetMenuAction(EMenuItem::Sound)->isChecked());
+        QVERIFY(f.Command(EMenuItem::InOrder)->isChecked());
+        QVERIFY(!f.Command(EMenuItem::JumbledUp)->isChecked());
+        QVERIFY(f.Command(EMenuItem::Sound)->isChecked());
         QVERIFY(f.FeedbackText().isEmpty());
         QVERIFY(f.CommentText().isEmpty());
     }
@@ -56,7 +56,7 @@ private slots:
         QVERIFY(f.Start());
         QWidget* client = f.window.findChild<QWidget*>(QStringLiteral("client"));
         QVERIFY(client != nullptr);
-        std::vector<QWidget*> controls = f.window.GetTabStops();
+        std::vector<QWidget*> controls = f.TabStops();
         controls.push_back(f.window.findChild<QLabel*>(QStringLiteral("answersLabel")));
         QCOMPARE(controls.size(), size_t(18));
         for (size_t i = 0; i < controls.size(); ++i) {
@@ -68,8 +68,8 @@ private slots:
             }
         }
         // The page area spans nearly the whole width above the answer boxes.
-        QVERIFY(f.window.GetBrowser()->width() > client->width() * 9 / 10);
-        QVERIFY(f.window.GetBrowser()->geometry().bottom() < f.Box(1)->geometry().top());
+        QVERIFY(f.View()->width() > client->width() * 9 / 10);
+        QVERIFY(f.View()->geometry().bottom() < f.Box(1)->geometry().top());
         for (int i = 2; i <= CWindowServices::kAnswerBoxes; ++i) {
             QVERIFY(f.Box(i - 1)->geometry().bottom() < f.Box(i)->geometry().top());
         }

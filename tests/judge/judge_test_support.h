@@ -2,6 +2,7 @@
 // and the judging rules written out step by step with the list operations.
 #pragma once
 
+#include "support/pattern_word_splitter.h"
 #include "support/temp_dir.h"
 #include <cstdlib>
 #include <filesystem>
@@ -42,7 +43,7 @@ inline std::vector<std::string> Split(std::string_view text) {
 
 inline std::vector<std::string> SplitByPattern(std::string_view text) {
     CTextList words;
-    CAnswerJudge::SplitWordsByPattern(Bytes(text), words);
+    SplitWordsByPattern(Bytes(text), words);
     return Strings(words);
 }
 
@@ -73,8 +74,8 @@ inline void ReferenceRemoveIgnoredWords(const CAnswerJudge& judge, CTextList& wo
 inline bool ReferenceIsCorrect(const CAnswerJudge& judge, const char* typed, const char* expected) {
     CTextList typedWords;
     CTextList expectedWords;
-    CAnswerJudge::SplitWordsByPattern(CTextBuffer(typed), typedWords);
-    CAnswerJudge::SplitWordsByPattern(CTextBuffer(expected), expectedWords);
+    SplitWordsByPattern(CTextBuffer(typed), typedWords);
+    SplitWordsByPattern(CTextBuffer(expected), expectedWords);
     ReferenceRemoveIgnoredWords(judge, expectedWords);
     if (expectedWords.GetCount() == 0)
         return false;

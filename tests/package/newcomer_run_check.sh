@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A newcomer's first run: clones the repository's current commit into an empty
 # folder, runs scripts/run there on a virtual display, and checks that the
-# quiz window "Halvan Torvi" comes up showing the welcome page (the page is
-# reported loaded, and a picture of the window shows its heading's colour).
+# quiz window "Halvan Torvi" comes up showing the welcome page (a picture of
+# the window shows its heading's colour).
 # Usage: newcomer_run_check.sh SOURCE_DIR
 set -euo pipefail
 source_dir=$(realpath "$1")
@@ -38,26 +38,32 @@ cd "$1"
 # The window must come up on this display, whatever the tests around chose.
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 # In a process group of its own, so that stopping it also stops a build still running.
-TORVI_TIMING=1 SDL_AUDIODRIVER=dummy setsid scripts/run >"$2/run.log" 2>&1 &
+SDL_AUDIODRIVER=dummy setsid scripts/run >"$2/run.log" 2>&1 &
 run=$!
+# The welcome page is in the window once its heading colour, #17526b, is.
+heading_shown() {
+    import -window "$1" "$2/probe.png" 2>/dev/null || return 1
+    local share
+    share=$(convert "$2/probe.png" -fuzz 6% -fill black +opaque '#17526b' -fill white \
+        -opaque '#17526b' -colorspace gray -format '%[fx:mean]' info: 2>/dev/null) || return 1
+    awk -v s="$share" 'BEGIN { exit !(s > 0.001) }'
+}
 # The build comes first; the window follows within a few minutes.
+window=
 for _ in $(seq 1 1800); do
     if ! kill -0 "$run" 2>/dev/null; then
         echo "scripts/run ended before a window appeared" >"$2/result"
         exit 1
     fi
-    if grep -q '^torvi-timing page-loaded .* Welcome.htm$' "$2/run.log"; then
+    window=$(xdotool search --onlyvisible --name '^Halvan Torvi$' 2>/dev/null | tail -n 1)
+    if [ -n "$window" ] && heading_shown "$window" "$2"; then
         break
     fi
     sleep 1
 done
-window=$(xdotool search --onlyvisible --name '^Halvan Torvi$' 2>/dev/null | tail -n 1)
 status=0
 if [ -z "$window" ]; then
     echo "no visible window titled 'Halvan Torvi'" >"$2/result"
-    status=1
-elif ! grep -q '^torvi-timing page-loaded .* Welcome.htm$' "$2/run.log"; then
-    echo "the welcome page never loaded" >"$2/result"
     status=1
 else
     sleep 1

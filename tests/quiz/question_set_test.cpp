@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "quiz/question_set.h"
-#include "quiz/random_source.h"
+#include "support/random_start.h"
 #include "quiz_files.h"
 
 namespace {
 class QuestionSetTest : public ::testing::Test, public CQuizSetFixture {
 protected:
     void SetUp() override {
-        ResetRandomSourceForTesting();
+        RestartRandomSource();
         SetRandomLags(5, 11, 17);
     }
 
@@ -92,7 +92,7 @@ TEST_F(QuestionSetTest, JumbledOrderTakesTheFirstDrawThatHitsAnUnaskedQuestion) 
     std::vector<int32_t> draws;
     for (int i = 0; i < 3; ++i)
         draws.push_back(RandomBelow(10));
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
     SetRandomLags(5, 11, 17);
     m_set.SetJumbled(true);
     m_set.questions.GetAt(draws[0])->asked = true;
@@ -112,7 +112,7 @@ TEST_F(QuestionSetTest, JumbledOrderFallsBackToTheFirstUnaskedAfterNineteenMisse
     for (int32_t a = 0; a < 22 && lags[0] < 0; ++a) {
         for (int32_t b = 0; b < 22 && lags[0] < 0; ++b) {
             for (int32_t c = 0; c < 22 && lags[0] < 0; ++c) {
-                ResetRandomSourceForTesting();
+                RestartRandomSource();
                 SetRandomLags(a, b, c);
                 bool missed = true;
                 for (int i = 0; i < 19 && missed; ++i) {
@@ -129,13 +129,13 @@ TEST_F(QuestionSetTest, JumbledOrderFallsBackToTheFirstUnaskedAfterNineteenMisse
     }
     ASSERT_GE(lags[0], 0);
     // The draw after the twentieth, to see that exactly twenty were made.
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
     SetRandomLags(lags[0], lags[1], lags[2]);
     for (int i = 0; i < 20; ++i)
         RandomBelow(40);
     const int32_t twentyFirst = RandomBelow(1000);
 
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
     SetRandomLags(lags[0], lags[1], lags[2]);
     for (int32_t i = 0; i < 40; ++i)
         m_set.questions.GetAt(i)->asked = i != 7 && i != 31;

@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <vector>
+
+#include "support/random_start.h"
 
 namespace {
 
@@ -20,8 +23,8 @@ SLags Lags() {
 
 class RandomSource : public ::testing::Test {
 protected:
-    void SetUp() override { ResetRandomSourceForTesting(); }
-    void TearDown() override { ResetRandomSourceForTesting(); }
+    void SetUp() override { RestartRandomSource(); }
+    void TearDown() override { RestartRandomSource(); }
 };
 
 } // namespace
@@ -143,4 +146,47 @@ TEST_F(RandomSource, FirstDrawSeedsAnUnseededSource) {
     const SLags lags = Lags();
     EXPECT_TRUE(lags.first == (a.tm_min % 22 + 21) % 22 || lags.first == (b.tm_min % 22 + 21) % 22);
     EXPECT_TRUE(lags.third == (a.tm_sec % 22 + 21) % 22 || lags.third == (b.tm_sec % 22 + 21) % 22);
+}
+
+TEST_F(RandomSource, AStatePutBackDrawsTheSameNumbersAgain) {
+    SetRandomLags(7, 3, 19);
+    for (int draw = 0; draw < 40; ++draw)
+        RandomBelow(1000);
+    const CRandomState kept = GetRandomState();
+    std::vector<int32_t> first;
+    for (int draw = 0; draw < 60; ++draw)
+        first.push_back(RandomBelow(100000));
+    EXPECT_NE(GetRandomTableEntry(kept.third), kept.table[kept.third]);
+
+    SetRandomState(kept);
+    std::vector<int32_t> again;
+    for (int draw = 0; draw < 60; ++draw)
+        again.push_back(RandomBelow(100000));
+    EXPECT_EQ(again, first);
+}
+
+TEST_F(RandomSource, APutBackStateKeepsItsSeedingFlagAndWrapsItsLags) {
+    CRandomState state = GetRandomState();
+    state.first = 23;
+    state.second = -2;
+    state.third = 44;
+    state.needsSeeding = false;
+    SetRandomState(state);
+    SLags lags = Lags();
+    EXPECT_EQ(lags.first, 1);
+    EXPECT_EQ(lags.second, 20);
+    EXPECT_EQ(lags.third, 0);
+    // Not seeded again: the draw moves the lags it was given.
+    RandomBelow(10);
+    lags = Lags();
+    EXPECT_EQ(lags.first, 0);
+    EXPECT_EQ(lags.second, 19);
+    EXPECT_EQ(lags.third, 21);
+
+    // A state that still needs seeding is seeded by its first draw.
+    state.needsSeeding = true;
+    SetRandomState(state);
+    EXPECT_TRUE(GetRandomState().needsSeeding);
+    RandomBelow(10);
+    EXPECT_FALSE(GetRandomState().needsSeeding);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "quiz/random_source.h"
+#include "support/random_start.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -441,7 +441,7 @@ TEST_F(QuizFlowTest, JumbledOrderAsksEachQuestionOnceInTheDrawnOrder) {
     m_dlg->OnOrderJumbledUp();
     SetRandomLags(3, 7, 11);
     const std::vector<int> expected = DrawJumbledOrder(20, std::vector<bool>(20, false));
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
     SetRandomLags(3, 7, 11);
 
     Open("twenty.txt");
@@ -471,7 +471,7 @@ TEST_F(QuizFlowTest, SwitchingOrderMidQuizTakesEffectAtTheNextQuestion) {
 
     SetRandomLags(5, 2, 17);
     const std::vector<int> drawn = DrawJumbledOrder(20, std::vector<bool>(20, false));
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
     SetRandomLags(5, 2, 17);
     Answer({"bravo"});
     EXPECT_EQ(QuestionOnPage(), TwentyQuestion(static_cast<size_t>(drawn[0])));

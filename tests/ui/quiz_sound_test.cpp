@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "quiz/random_source.h"
+#include "support/random_start.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -109,7 +109,7 @@ TEST_F(QuizSoundTest, CueIsChosenByTheRandomSource) {
     SetRandomLags(4, 9, 13);
     for (int i = 0; i < 5; ++i)
         expected.push_back("RIFFRightAnswer" + std::to_string(RandomBelow(3) + 1) + ".wav");
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
     SetRandomLags(4, 9, 13);
     for (int i = 0; i < 5; ++i)
         Answer({WordAsked(QuestionOnPage())});

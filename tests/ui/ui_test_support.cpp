@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "quiz/random_source.h"
+#include "support/random_start.h"
 
 CScopedEnvironment::CScopedEnvironment(const char* name, const char* value)
     : m_strName(name), m_bWasSet(std::getenv(name) != nullptr) {
@@ -40,7 +40,7 @@ void CQuizWindowTest::SetUp() {
     // from the same judge and finds its cues only in the program folder.
     m_strSavedDirectory = std::filesystem::current_path().string();
     ASSERT_EQ(chdir(m_strCurrentDirectory.c_str()), 0);
-    ResetRandomSourceForTesting();
+    RestartRandomSource();
 }
 
 void CQuizWindowTest::TearDown() {

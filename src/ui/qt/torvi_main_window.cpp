@@ -18,11 +18,11 @@
 #include <QVBoxLayout>
 
 #include "sound/audio_player.h"
+#include "ui/program_start.h"
 #include "ui/qt/about_dlg.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/torvi_icon.h"
 #include "ui/qt/web_browser2.h"
-#include "ui/program_start.h"
 #include "ui/torvi_dlg.h"
 
 namespace {
@@ -165,21 +165,28 @@ void CTorviMainWindow::CreateMenus() {
     m_pMenuBar->setNativeMenuBar(false);
 
     QMenu* file = m_pMenuBar->addMenu(QStringLiteral("File"));
-    m_pActNew = AddCommand(file, QStringLiteral("&New"), &CTorviDlg::OnFileNew);
-    m_pActOpen = AddCommand(file, QStringLiteral("&Open"), &CTorviDlg::OnFileOpen);
+    m_pActNew = AddCommand(file, QStringLiteral("newAction"), QStringLiteral("&New"),
+                           &CTorviDlg::OnFileNew);
+    m_pActOpen = AddCommand(file, QStringLiteral("openAction"), QStringLiteral("&Open"),
+                            &CTorviDlg::OnFileOpen);
 
     QMenu* order = m_pMenuBar->addMenu(QStringLiteral("Order"));
-    m_pActInOrder = AddCheckCommand(order, QStringLiteral("In &Order"), &CTorviDlg::OnOrderInOrder);
-    m_pActJumbled =
-        AddCheckCommand(order, QStringLiteral("&Jumbled Up"), &CTorviDlg::OnOrderJumbledUp);
+    m_pActInOrder = AddCheckCommand(order, QStringLiteral("inOrderAction"),
+                                    QStringLiteral("In &Order"), &CTorviDlg::OnOrderInOrder);
+    m_pActJumbled = AddCheckCommand(order, QStringLiteral("jumbledUpAction"),
+                                    QStringLiteral("&Jumbled Up"), &CTorviDlg::OnOrderJumbledUp);
 
     QMenu* options = m_pMenuBar->addMenu(QStringLiteral("Options"));
-    m_pActSound = AddCheckCommand(options, QStringLiteral("&Sound"), &CTorviDlg::OnOptionsSound);
+    m_pActSound = AddCheckCommand(options, QStringLiteral("soundAction"), QStringLiteral("&Sound"),
+                                  &CTorviDlg::OnOptionsSound);
 
     QMenu* help = m_pMenuBar->addMenu(QStringLiteral("Help"));
-    m_pActContents = AddCommand(help, QStringLiteral("&Contents"), &CTorviDlg::OnHelpContents);
-    m_pActWebSite = AddCommand(help, QStringLiteral("&Web Site..."), &CTorviDlg::OnHelpWebSite);
-    m_pActAbout = AddCommand(help, QStringLiteral("&About"), &CTorviDlg::OnHelpAbout);
+    m_pActContents = AddCommand(help, QStringLiteral("contentsAction"), QStringLiteral("&Contents"),
+                                &CTorviDlg::OnHelpContents);
+    m_pActWebSite = AddCommand(help, QStringLiteral("webSiteAction"),
+                               QStringLiteral("&Web Site..."), &CTorviDlg::OnHelpWebSite);
+    m_pActAbout = AddCommand(help, QStringLiteral("aboutAction"), QStringLiteral("&About"),
+                             &CTorviDlg::OnHelpAbout);
 
     file->setObjectName(QStringLiteral("fileMenu"));
     order->setObjectName(QStringLiteral("orderMenu"));
@@ -187,16 +194,18 @@ void CTorviMainWindow::CreateMenus() {
     help->setObjectName(QStringLiteral("helpMenu"));
 }
 
-QAction* CTorviMainWindow::AddCommand(QMenu* menu, const QString& caption,
+QAction* CTorviMainWindow::AddCommand(QMenu* menu, const QString& name, const QString& caption,
                                       void (CTorviDlg::*handler)()) {
     QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
     connect(action, &QAction::triggered, this, [this, handler] { Forward(handler); });
     return action;
 }
 
-QAction* CTorviMainWindow::AddCheckCommand(QMenu* menu, const QString& caption,
+QAction* CTorviMainWindow::AddCheckCommand(QMenu* menu, const QString& name, const QString& caption,
                                            void (CTorviDlg::*handler)()) {
     QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
     action->setCheckable(true);
     connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
         // Qt flips the mark by itself; the dialog sets the marks it wants, so the

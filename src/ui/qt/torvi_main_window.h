@@ -36,23 +36,12 @@ public:
     // end the run.
     int RunModal();
 
-    // The next open-file request is answered with path instead of asking the user;
-    // used once. For the program's timing probe and the GUI tests.
+    // The one way in for a test: the next open-file request is answered with
+    // path instead of asking the user, once. Everything else a test reaches by
+    // the controls' object names (answerBox1..10, feedbackBox, commentBox, the
+    // buttons, pageView, menuBar, the menus and their actions, openAction and
+    // the like).
     void SetOpenFileAnswer(const QString& path) { m_strOpenFileAnswer = path; }
-
-    // The controls, for the program's own probes and the GUI tests.
-    QLineEdit* GetAnswerBox(int box) const { return m_answerBoxes.at(static_cast<size_t>(box)); }
-    QPlainTextEdit* GetFeedbackBox() const { return m_pFeedback; }
-    QPlainTextEdit* GetCommentBox() const { return m_pComment; }
-    QPushButton* GetButton(EButton button) const;
-    QAction* GetMenuAction(EMenuItem item) const;
-    QAction* GetOpenAction() const { return m_pActOpen; }
-    QAction* GetAboutAction() const { return m_pActAbout; }
-    CWebBrowser2* GetBrowser() const { return m_pBrowser; }
-    QMenuBar* GetMenuBar() const { return m_pMenuBar; }
-    const CDialogUnits& GetUnits() const { return m_units; }
-    // The controls that Tab visits, in the order of the dialog template.
-    const std::vector<QWidget*>& GetTabStops() const { return m_tabStops; }
 
     // CWindowServices
     std::string GetAnswerText(int box) override;
@@ -93,13 +82,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QLineEdit* GetAnswerBox(int box) const { return m_answerBoxes.at(static_cast<size_t>(box)); }
+    QPushButton* GetButton(EButton button) const;
+    QAction* GetMenuAction(EMenuItem item) const;
     void CreateControls();
     void CreateMenus();
     QLineEdit* CreateAnswerBox(int number, int y);
     QPlainTextEdit* CreateTextBox(const QString& name, const QRect& rect);
     QPushButton* CreateButton(const QString& name, const QString& caption, const QRect& rect);
-    QAction* AddCommand(QMenu* menu, const QString& caption, void (CTorviDlg::*handler)());
-    QAction* AddCheckCommand(QMenu* menu, const QString& caption, void (CTorviDlg::*handler)());
+    QAction* AddCommand(QMenu* menu, const QString& name, const QString& caption,
+                        void (CTorviDlg::*handler)());
+    QAction* AddCheckCommand(QMenu* menu, const QString& name, const QString& caption,
+                             void (CTorviDlg::*handler)());
     void Forward(void (CTorviDlg::*handler)());
     bool IsOwnKeyTarget(QObject* watched) const;
     bool HandleKeyPress(QKeyEvent* event);
