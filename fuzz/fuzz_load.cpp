@@ -44,11 +44,11 @@ CSnapshot LoadOnce(size_t chunk, bool withReport) {
     CQuestionSet set(nullptr);
     for (const char* word : {"the", "of", "a", "The", " the"})
         set.judge.ignoreWords.Add(new CTextBuffer(word));
-    CQuizFileReader::SetChunkSize(chunk);
     CLoadReport report;
     CSnapshot snapshot;
-    snapshot.ok = withReport ? set.Load(QuizPath().c_str(), &report) : set.Load(QuizPath().c_str());
-    CQuizFileReader::SetChunkSize(0);
+    CQuizFileReader file(chunk);
+    file.Open(QuizPath().c_str(), withReport);
+    snapshot.ok = set.Load(file, withReport ? &report : nullptr);
     snapshot.utf8 = set.IsUtf8();
     snapshot.threshold = set.GetThreshold();
     for (const CTextBuffer* word : set.GetIgnoreWords())

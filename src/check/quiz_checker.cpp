@@ -7,25 +7,12 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "text/ascii.h"
 #include "text/text_buffer.h"
 
 namespace {
 std::string Quoted(std::string_view bytes, QuizTextForDisplay display) {
     return "\"" + display(bytes) + "\"";
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char a = text[i];
-        char b = prefix[i];
-        a = (a >= 'A' && a <= 'Z') ? static_cast<char>(a - 'A' + 'a') : a;
-        b = (b >= 'A' && b <= 'Z') ? static_cast<char>(b - 'A' + 'a') : b;
-        if (a != b)
-            return false;
-    }
-    return true;
 }
 
 // What the loader made of a "PercentForCorrect:" value, when that will surprise

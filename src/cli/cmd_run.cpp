@@ -15,6 +15,7 @@
 #include "judge/answer_judge.h"
 #include "quiz/random_source.h"
 #include "sound/sdl_audio_player.h"
+#include "text/ascii.h"
 #include "ui/program_paths.h"
 #include "ui/torvi_dlg.h"
 
@@ -92,10 +93,8 @@ std::string Trimmed(std::string_view text) {
 }
 
 std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : text)
+        c = FoldAscii(c);
     return text;
 }
 

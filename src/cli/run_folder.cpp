@@ -2,19 +2,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <unistd.h>
 
+#include "text/ascii.h"
+
 namespace {
 bool EndsWithWav(const std::string& name) {
-    if (name.size() < 4)
-        return false;
-    std::string ending = name.substr(name.size() - 4);
-    for (char& c : ending) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return ending == ".wav";
+    return name.size() >= 4 && EqualNoCase(std::string_view(name).substr(name.size() - 4), ".wav");
 }
 
 std::string DefaultBaseFolder() {

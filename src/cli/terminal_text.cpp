@@ -6,15 +6,12 @@
 #include <initializer_list>
 #include <vector>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 
 namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -24,19 +21,14 @@ bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool StartsWithNoCase(std::string_view text, size_t at, std::string_view prefix) {
-    if (at > text.size() || text.size() - at < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (LowerAscii(text[at + i]) != LowerAscii(prefix[i]))
-            return false;
-    }
-    return true;
+// StartsWithNoCase at an offset into the text; an offset past its end holds nothing.
+bool StartsWithNoCaseAt(std::string_view text, size_t at, std::string_view prefix) {
+    return at <= text.size() && StartsWithNoCase(text.substr(at), prefix);
 }
 
 size_t FindNoCase(std::string_view text, size_t from, std::string_view what) {
     for (size_t i = from; i + what.size() <= text.size(); ++i) {
-        if (StartsWithNoCase(text, i, what))
+        if (StartsWithNoCaseAt(text, i, what))
             return i;
     }
     return std::string_view::npos;
@@ -122,8 +114,8 @@ bool DecodeEntity(std::string_view text, size_t at, char32_t& cp, size_t& length
             uint32_t digit = 0;
             if (IsAsciiDigit(c))
                 digit = static_cast<uint32_t>(c - '0');
-            else if (hex && LowerAscii(c) >= 'a' && LowerAscii(c) <= 'f')
-                digit = static_cast<uint32_t>(LowerAscii(c) - 'a' + 10);
+            else if (hex && FoldAscii(c) >= 'a' && FoldAscii(c) <= 'f')
+                digit = static_cast<uint32_t>(FoldAscii(c) - 'a' + 10);
             else
                 break;
             value = value * (hex ? 16 : 10) + digit;
@@ -305,7 +297,7 @@ std::string AttributeValue(std::string_view tag, std::string_view attribute) {
                 ++i;
             valueEnd = i;
         }
-        if (name.size() == attribute.size() && StartsWithNoCase(name, 0, attribute))
+        if (EqualNoCase(name, attribute))
             return std::string(tag.substr(valueStart, valueEnd - valueStart));
     }
     return {};
@@ -387,7 +379,7 @@ std::string MarkupToText(std::string_view html, bool collapseBlanks) {
     while (i < html.size()) {
         const char c = html[i];
         if (c == '<') {
-            if (StartsWithNoCase(html, i, "<!--")) {
+            if (StartsWithNoCaseAt(html, i, "<!--")) {
                 const size_t end = html.find("-->", i + 4);
                 i = end == std::string_view::npos ? html.size() : end + 3;
                 continue;
@@ -412,7 +404,7 @@ std::string MarkupToText(std::string_view html, bool collapseBlanks) {
                 ++nameEnd;
             std::string name;
             for (size_t k = nameStart; k < nameEnd; ++k)
-                name += LowerAscii(tag[k]);
+                name += FoldAscii(tag[k]);
             i = end + 1;
             if (next == '!' || next == '?')
                 continue;
@@ -424,7 +416,7 @@ std::string MarkupToText(std::string_view html, bool collapseBlanks) {
                     stop = findCloser("<body");
                 if (stop != std::string_view::npos) {
                     const size_t stopEnd = html.find('>', stop);
-                    i = (name == "head" && StartsWithNoCase(html, stop, "<body"))
+                    i = (name == "head" && StartsWithNoCaseAt(html, stop, "<body"))
                             ? stop
                             : (stopEnd == std::string_view::npos ? html.size() : stopEnd + 1);
                 }

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/ascii.h"
+
 namespace {
 constexpr const char* kJoiningCharacters = "#$%&()*+-/<=>@[]^{}";
 
@@ -73,26 +75,9 @@ void AddWord(CTextList& words, const char* word, int32_t length) {
     words.Add(item);
 }
 
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-// Whole texts compared, lengths first: an ignore entry holding a NUL byte matches
-// no word, since words never hold one.
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(static_cast<unsigned char>(a[i])) !=
-            FoldAscii(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 void AppendFolded(std::string& into, std::string_view text) {
     for (const char c : text)
-        into.push_back(static_cast<char>(FoldAscii(static_cast<unsigned char>(c))));
+        into.push_back(FoldAscii(c));
 }
 
 std::string_view ViewOf(const CTextBuffer& text) {
@@ -288,6 +273,8 @@ int32_t CAnswerJudge::FindWordNoCase(std::string_view word, const CTextList& wor
     const int32_t count = words.GetCount();
     for (int32_t i = 0; i < count; ++i) {
         const CTextBuffer* item = words.GetAt(i);
+        // Whole texts, not C texts: an ignore entry holding a NUL byte matches no
+        // word, since words never hold one.
         if (item && EqualNoCase(ViewOf(*item), word))
             return i;
     }

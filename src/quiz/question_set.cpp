@@ -7,6 +7,8 @@
 
 #include "quiz/quiz_file_reader.h"
 #include "quiz/random_source.h"
+#include "text/ascii.h"
+#include "text/encoding.h"
 
 namespace {
 // Error texts show at most this many bytes of the offending line.
@@ -15,20 +17,8 @@ constexpr size_t kFirstLineShown = 200;
 // most six bytes before it.
 constexpr int32_t kEndMarkerOverlap = 6;
 
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-// True when text begins with prefix, ASCII letters compared without case. The
-// NUL that ends every buffer differs from any prefix byte, so a short text stops
-// the comparison before its end.
-bool StartsWithNoCase(const char* text, const char* prefix) {
-    for (; *prefix; ++text, ++prefix) {
-        if (FoldAscii(static_cast<unsigned char>(*text)) !=
-            FoldAscii(static_cast<unsigned char>(*prefix)))
-            return false;
-    }
-    return true;
+std::string_view ViewOf(const CTextBuffer& text) {
+    return {text.GetText(), static_cast<size_t>(text.GetLength())};
 }
 
 // Appends n bytes, doubling the room whenever it runs out: a block made of many
@@ -65,7 +55,7 @@ bool ReadBlockLines(TSource& fileText, int32_t& position, CTextBuffer& out, bool
     if (lineStarts)
         lineStarts->push_back(firstStart);
 
-    if (StartsWithNoCase(out.GetText(), "<html") || StartsWithNoCase(out.GetText(), "<!DOCTYPE")) {
+    if (StartsWithNoCase(ViewOf(out), "<html") || StartsWithNoCase(ViewOf(out), "<!DOCTYPE")) {
         // An HTML document runs until its closing tag, whatever its lines hold.
         // Only the part not yet searched is looked at after each line.
         int32_t searchFrom = 0;
@@ -104,15 +94,15 @@ bool ReadBlockLines(TSource& fileText, int32_t& position, CTextBuffer& out, bool
 }
 
 // Cuts a line shown in an error message to its first kFirstLineShown bytes, and
-// marks the cut with "...". A UTF-8 character is never split.
+// marks the cut with "...". A UTF-8 character is never split; in Windows-1252 text
+// every byte is a character of its own.
 void ShortenLine(std::string& line, bool utf8) {
     if (line.size() <= kFirstLineShown)
         return;
-    size_t cut = kFirstLineShown;
-    // Continuation bytes of a UTF-8 character are 10xxxxxx.
-    while (utf8 && cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-        --cut;
-    line.resize(cut);
+    if (utf8)
+        CutUtf8(line, kFirstLineShown);
+    else
+        line.resize(kFirstLineShown);
     line += "...";
 }
 
@@ -123,10 +113,10 @@ bool HoldsHtmlTag(const CTextBuffer& block) {
     return angle && block.FindNoCase("<html>", 0) >= 0;
 }
 
-// StartsWithNoCase over a text of known length that need not end in a NUL.
-bool BeginsWithNoCase(const char* data, int32_t length, int32_t start, const char* prefix) {
-    const auto n = static_cast<int32_t>(std::strlen(prefix));
-    return length - start >= n && StartsWithNoCase(std::string(data + start, n).c_str(), prefix);
+// StartsWithNoCase over the line that starts at start in a text of known length.
+bool BeginsWithNoCase(const char* data, int32_t length, int32_t start, std::string_view prefix) {
+    return StartsWithNoCase(std::string_view(data + start, static_cast<size_t>(length - start)),
+                            prefix);
 }
 
 bool IsBlankLine(const char* data, int32_t length, int32_t start) {
@@ -171,6 +161,213 @@ void FindStrayOptions(const std::vector<char>& text, int32_t headerEnd, CLoadRep
             report.strayOptionLines.push_back(static_cast<int32_t>(i + 1));
     }
 }
+
+constexpr std::string_view kOptionKeyword = "option:";
+constexpr std::string_view kDontIgnore = "DontIgnore:";
+constexpr std::string_view kPercentForCorrect = "PercentForCorrect:";
+
+// What the quiz author's report needs from a load, noted as the loader goes.
+// Without a report every call does nothing, so the load is the same either way.
+class CLoadNotes {
+public:
+    CLoadNotes(CQuizFileReader& file, CLoadReport* report) : m_file(file), m_pReport(report) {
+        if (m_pReport)
+            *m_pReport = CLoadReport{};
+    }
+
+    // The option line whose "option:" stands at optionStart; rest is what follows.
+    void Option(int32_t optionStart, const CTextBuffer& rest) {
+        if (m_pReport)
+            m_pReport->options.push_back({m_file.LineAt(optionStart), std::string(ViewOf(rest))});
+    }
+    void HeaderEnd(int32_t position) { m_nHeaderEnd = position; }
+    // Where the answer block's reading puts the start of each line it takes; null
+    // when there is no report to want them.
+    std::vector<int32_t>* AnswerLineStarts() {
+        m_answerLineStarts.clear();
+        return m_pReport ? &m_answerLineStarts : nullptr;
+    }
+    // A whole record: its question block starts at questionStart, its answer block
+    // at answerStart and gave answerCount answers.
+    void Question(int32_t questionStart, int32_t answerStart, int32_t answerCount) {
+        if (!m_pReport)
+            return;
+        const auto count = static_cast<size_t>(answerCount);
+        CLoadReport::CQuestionLines where;
+        where.textLine = m_file.LineAt(questionStart);
+        // Answer lines map one to one onto the block's lines; an empty block (one
+        // blank line) gives no answer.
+        for (size_t k = 0; k < count && k < m_answerLineStarts.size(); ++k)
+            where.answerLines.push_back(m_file.LineAt(m_answerLineStarts[k]));
+        while (where.answerLines.size() < count)
+            where.answerLines.push_back(m_file.LineAt(answerStart));
+        m_pReport->questions.push_back(std::move(where));
+    }
+    // Every record was read.
+    void Loaded() {
+        if (m_pReport)
+            FindStrayOptions(m_file.GetWholeText(), m_nHeaderEnd, *m_pReport);
+    }
+    // A record was faulty: no question is reported, the option lines still are.
+    void Failed(const CLoadError& error) {
+        if (!m_pReport)
+            return;
+        m_pReport->error = error;
+        m_pReport->questions.clear();
+        FindStrayOptions(m_file.GetWholeText(), m_nHeaderEnd, *m_pReport);
+    }
+    // The file was not read: the report holds the error and nothing else.
+    void Unread(const CLoadError& error) {
+        if (!m_pReport)
+            return;
+        *m_pReport = CLoadReport{};
+        m_pReport->error = error;
+    }
+
+private:
+    CQuizFileReader& m_file;
+    CLoadReport* m_pReport;
+    int32_t m_nHeaderEnd = 0;
+    std::vector<int32_t> m_answerLineStarts;
+};
+
+// One option line's effect on the judge; rest is the line after "option:".
+void ApplyOption(const CTextBuffer& rest, CAnswerJudge& judge) {
+    const char* text = rest.GetText();
+    if (StartsWithNoCase(ViewOf(rest), kDontIgnore)) {
+        // The word is taken exactly as written, a leading space included.
+        judge.ignoreWords.RemoveNoCase(text + kDontIgnore.size());
+    } else if (StartsWithNoCase(ViewOf(rest), kPercentForCorrect)) {
+        const CTextBuffer value(text + kPercentForCorrect.size());
+        int32_t at = 0;
+        double number = 0.0;
+        if (value.ParseNumber(at, " ", number, 0.0) && number > 0.0)
+            judge.threshold = number;
+    }
+}
+
+// The option header: only when the file's very first characters are "option:",
+// and on as long as each next line begins so. position ends past it.
+void ReadOptionHeader(CQuizFileReader& file, int32_t& position, CAnswerJudge& judge,
+                      CLoadNotes& notes) {
+    if (!file.StartsWithNoCase(position, kOptionKeyword))
+        return;
+    CTextBuffer rest;
+    do {
+        const int32_t optionStart = position;
+        position += static_cast<int32_t>(kOptionKeyword.size());
+        // "option:" at the very end of the file has nothing after it: an empty rest.
+        if (!file.NextLine(position, rest))
+            rest.AssignRange("", 0);
+        ApplyOption(rest, judge);
+        notes.Option(optionStart, rest);
+        file.Release(position);
+    } while (file.StartsWithNoCase(position, kOptionKeyword));
+}
+
+// Buffers that every record reads into again.
+struct CRecordScratch {
+    CTextBuffer line;
+    CTextBuffer block;
+    std::vector<std::pair<int32_t, int32_t>> answerRanges;
+};
+
+// Why a record could not be read, and where its offending block starts.
+struct CRecordFault {
+    ELoadFailure failure = ELoadFailure::None;
+    int32_t blockStart = 0;
+};
+
+// The answer block as the question's expected answers: each line is one answer,
+// separators and all; ">>" in front asks for them in order.
+void TakeAnswers(CRecordScratch& scratch, CQuestion& question) {
+    CTextBuffer& block = scratch.block;
+    if (block.GetLength() >= 2 && block.GetText()[0] == '>' && block.GetText()[1] == '>') {
+        question.ordered = true;
+        block.ReplaceRange(0, 2, "");
+    }
+    scratch.answerRanges.clear();
+    for (int32_t at = 0;;) {
+        const int32_t lineStart = at;
+        if (!block.NextLine(at, scratch.line))
+            break;
+        scratch.answerRanges.emplace_back(lineStart, scratch.line.GetLength());
+    }
+    question.answers.ReserveSlots(static_cast<int32_t>(scratch.answerRanges.size()));
+    for (const auto& [start, count] : scratch.answerRanges) {
+        auto answer = std::make_unique<CTextBuffer>();
+        answer->AssignRange(block.GetText() + start, count);
+        question.answers.Add(answer.release());
+    }
+}
+
+// Comment (";") and explanation ("~") blocks, in any order; a later one of a kind
+// replaces the earlier. False when a comment holds "<html>".
+bool ReadMarkedBlocks(CQuizFileReader& file, int32_t& position, CQuestion& question,
+                      CRecordScratch& scratch, CRecordFault& fault) {
+    for (;;) {
+        const char mark = file.ByteAt(position);
+        if (mark != ';' && mark != '~')
+            return true;
+        const int32_t markStart = position;
+        ++position;
+        CTextBuffer& target = mark == ';' ? question.comment : question.explanation;
+        // A mark that is the file's last character has no block: it leaves the
+        // comment or explanation empty.
+        if (!ReadBlockLines(file, position, scratch.block, true, scratch.line, nullptr)) {
+            target.Assign(nullptr);
+            continue;
+        }
+        if (mark == ';' && HoldsHtmlTag(scratch.block)) {
+            fault = {ELoadFailure::HtmlInComment, markStart};
+            return false;
+        }
+        CTextBuffer kept;
+        kept.AssignRange(scratch.block.GetText(), scratch.block.GetLength());
+        target = std::move(kept);
+    }
+}
+
+// One record from position into question (a new one): its question block, its
+// answer block, then its comment and explanation. False when no record is left,
+// or when the record is faulty, which fault then tells.
+bool ReadRecord(CQuizFileReader& file, int32_t& position, CQuestion& question,
+                CRecordScratch& scratch, CLoadNotes& notes, CRecordFault& fault) {
+    const int32_t questionStart = position;
+    // The question block is read straight into the question's text.
+    if (!ReadBlockLines(file, position, question.text, false, scratch.line, nullptr))
+        return false;
+    FitExactly(question.text);
+
+    const int32_t answerStart = position;
+    if (!ReadBlockLines(file, position, scratch.block, true, scratch.line,
+                        notes.AnswerLineStarts())) {
+        fault = {ELoadFailure::NoAnswerBlock, questionStart};
+        return false;
+    }
+    if (HoldsHtmlTag(scratch.block)) {
+        fault = {ELoadFailure::HtmlInAnswer, answerStart};
+        return false;
+    }
+    TakeAnswers(scratch, question);
+    if (!ReadMarkedBlocks(file, position, question, scratch, fault))
+        return false;
+    notes.Question(questionStart, answerStart, question.answers.GetCount());
+    return true;
+}
+
+// The error of a faulty record, read off the file. The line text is taken first:
+// finishing the file lets the bytes before go. It is cut once the whole file is
+// known to be UTF-8 or not.
+CLoadError DescribeFault(CQuizFileReader& file, const CRecordFault& fault) {
+    CLoadError error;
+    error.failure = fault.failure;
+    error.firstLine = file.LineFrom(fault.blockStart, kFirstLineShown + 1);
+    file.Finish();
+    ShortenLine(error.firstLine, file.IsUtf8());
+    error.line = file.LineAt(fault.blockStart);
+    return error;
+}
 } // namespace
 
 const char* CLoadError::GetReason() const {
@@ -211,171 +408,61 @@ bool CQuestionSet::Load(const char* path) {
 }
 
 bool CQuestionSet::Load(const char* path, CLoadReport* report) {
-    m_lastError = CLoadError{};
-    if (report)
-        *report = CLoadReport{};
-
     // The file is read a piece at a time: a large quiz never sits in memory whole
     // beside its questions. A report looks at the whole text afterwards, so then
     // every byte is kept. The reader takes its room before the old quiz is freed,
     // so the many small blocks freed can simply be used again for the new one.
     CQuizFileReader file;
-    const bool opened = file.Open(path, report != nullptr);
+    file.Open(path, report != nullptr);
+    return Load(file, report);
+}
+
+bool CQuestionSet::Load(CQuizFileReader& file, CLoadReport* report) {
+    m_lastError = CLoadError{};
+    CLoadNotes notes(file, report);
     // The previous quiz is gone from here on, whether or not this file loads.
     questions.RemoveAll();
-    if (!opened) {
+    if (!file.IsOpen() || (report && !file.KeepsAll())) {
         // Nothing to read: the caller tells the user the file did not load.
         m_bUtf8 = true;
         m_lastError.failure = ELoadFailure::CannotOpen;
-        if (report)
-            report->error = m_lastError;
+        notes.Unread(m_lastError);
         return false;
     }
 
-    CTextBuffer line;
     int32_t position = 0;
+    ReadOptionHeader(file, position, judge, notes);
+    notes.HeaderEnd(position);
 
-    // The option header: only when the file's very first characters are "option:".
-    if (file.StartsWithNoCase(0, "option:")) {
-        CTextBuffer rest;
-        do {
-            const int32_t optionStart = position;
-            position += 7;
-            // "option:" at the very end of the file has nothing after it: an empty rest.
-            if (!file.NextLine(position, rest))
-                rest.AssignRange("", 0);
-            const char* text = rest.GetText();
-            if (StartsWithNoCase(text, "DontIgnore:")) {
-                // The word is taken exactly as written, a leading space included.
-                judge.ignoreWords.RemoveNoCase(text + 11);
-            } else if (StartsWithNoCase(text, "PercentForCorrect:")) {
-                const CTextBuffer value(text + 18);
-                int32_t at = 0;
-                double number = 0.0;
-                if (value.ParseNumber(at, " ", number, 0.0) && number > 0.0)
-                    judge.threshold = number;
-            }
-            if (report)
-                report->options.push_back(
-                    {file.LineAt(optionStart),
-                     std::string(text, static_cast<size_t>(rest.GetLength()))});
-            file.Release(position);
-        } while (file.StartsWithNoCase(position, "option:"));
-    }
-    const int32_t headerEnd = position;
-
-    auto fail = [&](ELoadFailure failure, int32_t blockStart) {
-        questions.RemoveAll();
-        m_lastError.failure = failure;
-        // The line text first: finishing the file lets the bytes before go. It is
-        // cut once the whole file is known to be UTF-8 or not.
-        m_lastError.firstLine = file.LineFrom(blockStart, kFirstLineShown + 1);
-        file.Finish();
-        m_bUtf8 = file.IsUtf8();
-        ShortenLine(m_lastError.firstLine, m_bUtf8);
-        m_lastError.line = file.LineAt(blockStart);
-        if (report) {
-            report->error = m_lastError;
-            report->questions.clear();
-            FindStrayOptions(file.GetWholeText(), headerEnd, *report);
-        }
-        return false;
-    };
-
-    CTextBuffer block;
-    std::vector<int32_t> answerLineStarts;
-    std::vector<int32_t>* answerStarts = report ? &answerLineStarts : nullptr;
-    std::vector<std::pair<int32_t, int32_t>> answerRanges;
-
-    // The question block is read straight into the new question's text.
-    auto question = std::make_unique<CQuestion>();
-    int32_t questionStart = position;
-    while (ReadBlockLines(file, position, question->text, false, line, nullptr)) {
-        FitExactly(question->text);
-
-        const int32_t answerStart = position;
-        answerLineStarts.clear();
-        if (!ReadBlockLines(file, position, block, true, line, answerStarts))
-            return fail(ELoadFailure::NoAnswerBlock, questionStart);
-        if (HoldsHtmlTag(block))
-            return fail(ELoadFailure::HtmlInAnswer, answerStart);
-        if (block.GetLength() >= 2 && block.GetText()[0] == '>' && block.GetText()[1] == '>') {
-            question->ordered = true;
-            block.ReplaceRange(0, 2, "");
-        }
-
-        // Each line of the answer block is one expected answer, separators and all.
-        answerRanges.clear();
-        for (int32_t at = 0;;) {
-            const int32_t lineStart = at;
-            if (!block.NextLine(at, line))
-                break;
-            answerRanges.emplace_back(lineStart, line.GetLength());
-        }
-        question->answers.ReserveSlots(static_cast<int32_t>(answerRanges.size()));
-        for (const auto& [start, count] : answerRanges) {
-            auto answer = std::make_unique<CTextBuffer>();
-            answer->AssignRange(block.GetText() + start, count);
-            question->answers.Add(answer.release());
-        }
-
-        // Comment and explanation blocks, in any order; a later one of a kind
-        // replaces the earlier.
-        for (;;) {
-            const char mark = file.ByteAt(position);
-            if (mark != ';' && mark != '~')
-                break;
-            const int32_t markStart = position;
-            ++position;
-            CTextBuffer& target = mark == ';' ? question->comment : question->explanation;
-            // A mark that is the file's last character has no block: it leaves the
-            // comment or explanation empty.
-            if (!ReadBlockLines(file, position, block, true, line, nullptr)) {
-                target.Assign(nullptr);
-                continue;
-            }
-            if (mark == ';' && HoldsHtmlTag(block))
-                return fail(ELoadFailure::HtmlInComment, markStart);
-            CTextBuffer kept;
-            kept.AssignRange(block.GetText(), block.GetLength());
-            target = std::move(kept);
-        }
-
-        if (report) {
-            CLoadReport::CQuestionLines where;
-            where.textLine = file.LineAt(questionStart);
-            // Answer lines map one to one onto the block's lines; an empty block
-            // (one blank line) gives no answer.
-            for (size_t k = 0; k < answerRanges.size() && k < answerLineStarts.size(); ++k)
-                where.answerLines.push_back(file.LineAt(answerLineStarts[k]));
-            while (where.answerLines.size() < answerRanges.size())
-                where.answerLines.push_back(file.LineAt(answerStart));
-            report->questions.push_back(std::move(where));
-        }
-
+    CRecordScratch scratch;
+    CRecordFault fault;
+    for (;;) {
+        auto question = std::make_unique<CQuestion>();
+        if (!ReadRecord(file, position, *question, scratch, notes, fault))
+            break;
         if (questions.GetCount() >= questions.GetCapacity())
             questions.ReserveSlots(std::max(20, questions.GetCapacity() * 2));
         questions.Add(question.release());
-
-        question = std::make_unique<CQuestion>();
-        questionStart = position;
         // Nothing before the next record is looked at again.
-        file.Release(questionStart);
+        file.Release(position);
     }
 
+    if (fault.failure != ELoadFailure::None) {
+        questions.RemoveAll();
+        m_lastError = DescribeFault(file, fault);
+        m_bUtf8 = file.IsUtf8();
+        notes.Failed(m_lastError);
+        return false;
+    }
     file.Finish();
     m_bUtf8 = file.IsUtf8();
     if (file.IsTooLarge()) {
         questions.RemoveAll();
         m_lastError.failure = ELoadFailure::CannotOpen;
-        if (report) {
-            *report = CLoadReport{};
-            report->error = m_lastError;
-        }
+        notes.Unread(m_lastError);
         return false;
     }
-    if (report)
-        FindStrayOptions(file.GetWholeText(), headerEnd, *report);
+    notes.Loaded();
     Reset();
     return true;
 }

@@ -59,6 +59,8 @@ struct CLoadReport {
     std::vector<CQuestionLines> questions;
 };
 
+class CQuizFileReader;
+
 class CQuestionSet {
 public:
     // Reads the ignore list from ignoreFile ("IgnoreW.TXT" in the program) and seeds
@@ -71,6 +73,10 @@ public:
     // The same load, also telling where each part of the file stands (report may
     // be null).
     bool Load(const char* path, CLoadReport* report);
+    // The same load from a reader fresh from Open, whether or not it opened. A
+    // report needs a reader opened with keepAll; with any other the load fails as
+    // CannotOpen.
+    bool Load(CQuizFileReader& file, CLoadReport* report);
     // Why the last Load failed (failure None after a load that succeeded).
     const CLoadError& GetLastLoadError() const { return m_lastError; }
     static bool ReadBlock(const CTextBuffer& fileText, int32_t& position, CTextBuffer& out,

@@ -6,17 +6,12 @@
 #include <limits>
 #include <string_view>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 
 namespace {
-constexpr size_t kDefaultChunk = 64 * 1024;
-size_t g_nChunk = kDefaultChunk;
 // Positions are signed 32-bit offsets; the last one must still fit.
 constexpr int64_t kMaxFileBytes = std::numeric_limits<int32_t>::max() - 1;
-
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
 
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
@@ -52,10 +47,6 @@ int32_t CountLineEnds(const char* data, size_t n, char previous) {
 }
 } // namespace
 
-void CQuizFileReader::SetChunkSize(size_t bytes) {
-    g_nChunk = bytes > 0 ? bytes : kDefaultChunk;
-}
-
 CQuizFileReader::~CQuizFileReader() {
     if (m_pFile)
         std::fclose(m_pFile);
@@ -78,7 +69,7 @@ bool CQuizFileReader::Open(const char* path, bool keepAll) {
     if (!m_pFile)
         return false;
     // Room for a few pieces at once: the window seldom has to grow after this.
-    m_window.reserve(4 * g_nChunk);
+    m_window.reserve(4 * m_nChunk);
     return true;
 }
 
@@ -99,7 +90,7 @@ void CQuizFileReader::ReadChunk() {
         m_nBase += static_cast<int32_t>(drop);
     }
 
-    size_t want = g_nChunk;
+    size_t want = m_nChunk;
     if (End() + static_cast<int64_t>(want) > kMaxFileBytes)
         want = static_cast<size_t>(kMaxFileBytes - End());
     const size_t old = m_window.size();
@@ -170,17 +161,11 @@ char CQuizFileReader::ByteAt(int32_t position) {
     return *At(position);
 }
 
-bool CQuizFileReader::StartsWithNoCase(int32_t position, const char* prefix) {
-    const auto n = static_cast<int32_t>(std::strlen(prefix));
+bool CQuizFileReader::StartsWithNoCase(int32_t position, std::string_view prefix) {
+    const auto n = static_cast<int32_t>(prefix.size());
     if (position < m_nBase || !Fill(static_cast<int64_t>(position) + n))
         return false;
-    const char* text = At(position);
-    for (int32_t i = 0; i < n; ++i) {
-        if (FoldAscii(static_cast<unsigned char>(text[i])) !=
-            FoldAscii(static_cast<unsigned char>(prefix[i])))
-            return false;
-    }
-    return true;
+    return ::StartsWithNoCase(std::string_view(At(position), static_cast<size_t>(n)), prefix);
 }
 
 void CQuizFileReader::Release(int32_t position) {
@@ -215,7 +200,7 @@ int32_t CQuizFileReader::LineAt(int32_t position) {
     int32_t line = 1;
     int64_t left = position;
     char previous = '\0';
-    std::vector<char> chunk(std::max<size_t>(g_nChunk, 4096));
+    std::vector<char> chunk(std::max<size_t>(m_nChunk, 4096));
     while (left > 0) {
         const size_t want = static_cast<size_t>(std::min<int64_t>(left, chunk.size()));
         const size_t got = std::fread(chunk.data(), 1, want, m_pFile);

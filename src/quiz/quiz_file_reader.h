@@ -8,13 +8,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/text_buffer.h"
 
 class CQuizFileReader {
 public:
-    CQuizFileReader() = default;
+    // Bytes read from the file at a time; 0 means the normal size. Small pieces
+    // put piece boundaries inside lines, keywords and characters.
+    static constexpr size_t kDefaultChunkBytes = 64 * 1024;
+    explicit CQuizFileReader(size_t chunkBytes = kDefaultChunkBytes)
+        : m_nChunk(chunkBytes > 0 ? chunkBytes : kDefaultChunkBytes) {}
     CQuizFileReader(const CQuizFileReader&) = delete;
     CQuizFileReader& operator=(const CQuizFileReader&) = delete;
     ~CQuizFileReader();
@@ -23,6 +28,10 @@ public:
     // 32-bit positions. keepAll keeps every byte read, for callers that look at the
     // whole text afterwards (GetWholeText).
     bool Open(const char* path, bool keepAll);
+    // True after an Open that succeeded.
+    bool IsOpen() const { return m_pFile != nullptr; }
+    // True when the reader was opened with keepAll.
+    bool KeepsAll() const { return m_bKeepAll; }
 
     // What CTextBuffer::NextLine gives over the whole file text: the line from
     // position up to the first CR or LF, then position past every CR and LF after
@@ -31,7 +40,7 @@ public:
     // The byte at position, or NUL at the end of the file.
     char ByteAt(int32_t position);
     // True when the file holds prefix at position, ASCII letters compared without case.
-    bool StartsWithNoCase(int32_t position, const char* prefix);
+    bool StartsWithNoCase(int32_t position, std::string_view prefix);
     // Bytes before position will not be asked for again.
     void Release(int32_t position);
 
@@ -52,10 +61,6 @@ public:
     // With keepAll: the whole file read so far.
     const std::vector<char>& GetWholeText() const { return m_window; }
 
-    // Bytes read from the file at a time (tests set small sizes to put piece
-    // boundaries everywhere); 0 restores the default.
-    static void SetChunkSize(size_t bytes);
-
 private:
     int32_t End() const { return m_nBase + static_cast<int32_t>(m_window.size()); }
     const char* At(int32_t position) const { return m_window.data() + (position - m_nBase); }
@@ -65,6 +70,7 @@ private:
     void ReadChunk();
     void Validate(bool final);
 
+    size_t m_nChunk;
     FILE* m_pFile = nullptr;
     bool m_bKeepAll = false;
     bool m_bEnded = false;

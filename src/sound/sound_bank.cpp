@@ -14,12 +14,9 @@
 #include <vector>
 
 #include "sound/audio_player.h"
+#include "text/ascii.h"
 
 namespace {
-
-unsigned char FoldLetter(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
 
 // Opens path for reading only when it is a regular file. O_NONBLOCK keeps a named
 // pipe that happens to carry a cue's name from stalling the start of the program.
@@ -120,8 +117,8 @@ int CSoundBank::CompareNames(const char* a, const char* b) {
     const auto* p = reinterpret_cast<const unsigned char*>(a ? a : "");
     const auto* q = reinterpret_cast<const unsigned char*>(b ? b : "");
     for (;; ++p, ++q) {
-        const unsigned char x = FoldLetter(*p);
-        const unsigned char y = FoldLetter(*q);
+        const unsigned char x = FoldAscii(*p);
+        const unsigned char y = FoldAscii(*q);
         if (x != y)
             return x < y ? -1 : 1;
         if (x == 0)

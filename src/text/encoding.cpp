@@ -123,3 +123,14 @@ std::string EncodeUtf8(std::u32string_view text) {
         AppendUtf8(out, cp);
     return out;
 }
+
+void CutUtf8(std::string& text, size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return;
+    size_t end = maxBytes;
+    // The byte after the cut is a continuation byte (10xxxxxx) when the cut falls
+    // inside a character.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
+}

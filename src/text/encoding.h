@@ -12,6 +12,10 @@ std::string ToUtf8(std::string_view bytes);
 // Every byte read as one Windows-1252 character, whether or not the text is valid UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
+// Cuts UTF-8 text to at most maxBytes bytes. The cut moves back to the start of the
+// character it would split, so no character is left half; a shorter text stays.
+void CutUtf8(std::string& text, size_t maxBytes);
+
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
 // Valid UTF-8 as code points, and back.

@@ -1,18 +1,12 @@
 #include "text/item_list.h"
 
+#include <string_view>
+
+#include "text/ascii.h"
+
 bool EqualNoCase(const char* a, const char* b) {
     if (!a || !b)
         return a == b;
-    for (;; ++a, ++b) {
-        auto ca = static_cast<unsigned char>(*a);
-        auto cb = static_cast<unsigned char>(*b);
-        if (ca >= 'A' && ca <= 'Z')
-            ca = static_cast<unsigned char>(ca + ('a' - 'A'));
-        if (cb >= 'A' && cb <= 'Z')
-            cb = static_cast<unsigned char>(cb + ('a' - 'A'));
-        if (ca != cb)
-            return false;
-        if (ca == '\0')
-            return true;
-    }
+    // A C text ends at its first NUL: what a buffer holds after one is not compared.
+    return EqualNoCase(std::string_view(a), std::string_view(b));
 }

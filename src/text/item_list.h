@@ -8,6 +8,8 @@
 #include "text/text_buffer.h"
 
 // ASCII-only case-insensitive equality of two C texts; other bytes compare as they are.
+// Unlike the string_view form in text/ascii.h, each text ends at its first NUL, and
+// a null pointer equals only another null pointer.
 bool EqualNoCase(const char* a, const char* b);
 
 template <typename T> class CItemList {
@@ -80,6 +82,8 @@ public:
     int32_t FindNoCase(const char* text) const
         requires std::is_same_v<T, CTextBuffer>
     {
+        // Compared as C texts: the word given has no length of its own, so an item
+        // is read up to its first NUL too.
         for (int32_t i = 0; i < m_nCount; ++i) {
             if (m_ppItems[i] && EqualNoCase(m_ppItems[i]->GetText(), text ? text : ""))
                 return i;

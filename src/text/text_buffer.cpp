@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "pattern/pattern.h"
+#include "text/ascii.h"
 
 namespace {
 constexpr int32_t kFormatArea = 2048;
@@ -23,10 +24,6 @@ int32_t TextLength(const char* text) {
     return n > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 1)
                ? std::numeric_limits<int32_t>::max() - 1
                : static_cast<int32_t>(n);
-}
-
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
 // Numbers in quiz files always use "." as the decimal point, whatever the
@@ -227,8 +224,7 @@ int32_t CTextBuffer::FindNoCase(const char* text, int32_t start) const {
     const char* data = GetText();
     for (int32_t p = start; p + k <= m_nLength; ++p) {
         int32_t i = 0;
-        while (i < k && FoldAscii(static_cast<unsigned char>(data[p + i])) ==
-                            FoldAscii(static_cast<unsigned char>(text[i])))
+        while (i < k && FoldAscii(data[p + i]) == FoldAscii(text[i]))
             ++i;
         if (i == k)
             return p;

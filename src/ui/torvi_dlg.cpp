@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "quiz/random_source.h"
 #include "text/text_buffer.h"
@@ -38,33 +39,6 @@ constexpr int kBoxes = CWindowServices::kAnswerBoxes;
 // The question set counts a question with more answers than boxes when the
 // last answer that has a box matches.
 static_assert(CQuestionSet::kMaxJudgedAnswers == kBoxes);
-
-// True when text begins with prefix, ASCII letters compared without case.
-bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char a = text[i];
-        char b = prefix[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<char>(b - 'A' + 'a');
-        if (a != b)
-            return false;
-    }
-    return true;
-}
-
-// Cuts UTF-8 text to at most maxBytes bytes without splitting a character.
-void CutUtf8(std::string& text, size_t maxBytes) {
-    if (text.size() <= maxBytes)
-        return;
-    size_t end = maxBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    text.resize(end);
-}
 
 // The accented form of the six letters the accent key knows; others stay.
 char32_t Accented(char32_t letter) {

@@ -13,9 +13,6 @@
 namespace {
 class QuizFileReaderTest : public ::testing::TestWithParam<size_t> {
 protected:
-    void SetUp() override { CQuizFileReader::SetChunkSize(GetParam()); }
-    void TearDown() override { CQuizFileReader::SetChunkSize(0); }
-
     CQuizFolder m_folder;
 };
 
@@ -38,7 +35,7 @@ TEST_P(QuizFileReaderTest, LinesMatchTheWholeTextReading) {
         for (char& c : bytes)
             c = alphabet[random() % sizeof alphabet];
         const std::string path = m_folder.Write("lines.txt", bytes);
-        CQuizFileReader reader;
+        CQuizFileReader reader(GetParam());
         ASSERT_TRUE(reader.Open(path.c_str(), round % 2 == 0));
         std::vector<std::pair<std::string, int32_t>> read;
         CTextBuffer line;
@@ -54,7 +51,7 @@ TEST_P(QuizFileReaderTest, LinesMatchTheWholeTextReading) {
 
 TEST_P(QuizFileReaderTest, BytesAndKeywordsAreFoundAcrossPieces) {
     const std::string path = m_folder.Write("bytes.txt", "xxOption:yy");
-    CQuizFileReader reader;
+    CQuizFileReader reader(GetParam());
     ASSERT_TRUE(reader.Open(path.c_str(), false));
     EXPECT_TRUE(reader.StartsWithNoCase(2, "OPTION:"));
     EXPECT_FALSE(reader.StartsWithNoCase(3, "option:"));
@@ -67,7 +64,7 @@ TEST_P(QuizFileReaderTest, LineNumbersCountEveryKindOfLineEnd) {
     const std::string bytes = "one\r\ntwo\rthree\n\nfive\n\rseven";
     for (const bool keepAll : {true, false}) {
         const std::string path = m_folder.Write("numbers.txt", bytes);
-        CQuizFileReader reader;
+        CQuizFileReader reader(GetParam());
         ASSERT_TRUE(reader.Open(path.c_str(), keepAll));
         int32_t position = 0;
         CTextBuffer line;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "quiz/question_set.h"
+#include "quiz/quiz_file_reader.h"
 
 class CQuizFolder {
 public:
@@ -66,6 +67,15 @@ inline std::vector<std::string> WordsOf(const CTextList& list) {
 
 // A question set whose ignore list is "the", "of" and "a", read from a file in the
 // folder, and a helper that loads a quiz given as text.
+// Loads the file at path read chunkBytes at a time (0: the normal size), kept
+// whole when there is a report, as Load(path, report) keeps it.
+inline bool LoadInPieces(CQuestionSet& set, const std::string& path, size_t chunkBytes,
+                         CLoadReport* report) {
+    CQuizFileReader file(chunkBytes);
+    file.Open(path.c_str(), report != nullptr);
+    return set.Load(file, report);
+}
+
 class CQuizSetFixture {
 public:
     explicit CQuizSetFixture(std::string_view ignoreList = "the\nof\na\n")
@@ -74,6 +84,10 @@ public:
     bool LoadText(std::string_view quiz, CLoadReport* report = nullptr) {
         const std::string path = m_folder.Write("quiz" + std::to_string(m_nFiles++) + ".txt", quiz);
         return m_set.Load(path.c_str(), report);
+    }
+    bool LoadTextInPieces(std::string_view quiz, size_t chunkBytes, CLoadReport* report = nullptr) {
+        const std::string path = m_folder.Write("quiz" + std::to_string(m_nFiles++) + ".txt", quiz);
+        return LoadInPieces(m_set, path, chunkBytes, report);
     }
 
     const CQuestion& Question(int32_t index) const { return *m_set.GetQuestions().GetAt(index); }

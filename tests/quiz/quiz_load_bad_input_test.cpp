@@ -84,9 +84,7 @@ TEST_F(QuizBadInputTest, ShortenedLineIsCutByTheWholeFilesEncoding) {
     std::string line = std::string(199, 'x');
     for (int i = 0; i < 100; ++i)
         line += "\xC3\xA9";
-    CQuizFileReader::SetChunkSize(16);
-    const bool ok = LoadText("Q\n" + line + "<html>\n\xE9\n");
-    CQuizFileReader::SetChunkSize(0);
+    const bool ok = LoadTextInPieces("Q\n" + line + "<html>\n\xE9\n", 16);
     ASSERT_FALSE(ok);
     EXPECT_EQ(ELoadFailure::HtmlInAnswer, m_set.GetLastLoadError().failure);
     EXPECT_EQ(2, m_set.GetLastLoadError().line);
@@ -154,5 +152,34 @@ TEST_F(QuizBadInputTest, LoneMarksAndOrderSigns) {
 TEST_F(QuizBadInputTest, DirectoryIsAFileThatCannotBeRead) {
     EXPECT_FALSE(m_set.Load(m_folder.PathOf("").c_str()));
     EXPECT_EQ(ELoadFailure::CannotOpen, m_set.GetLastLoadError().failure);
+}
+
+TEST_F(QuizBadInputTest, ReaderThatCannotServeTheLoadIsRefusedAndEmptiesTheSet) {
+    ASSERT_TRUE(LoadText("Q\nA\n"));
+    ASSERT_EQ(1, Count());
+    const std::string path = m_folder.Write("kept.txt", "option:x\nQ\nA\n");
+
+    // A report needs the whole text, which a reader that lets bytes go no longer has.
+    CQuizFileReader forgetful;
+    ASSERT_TRUE(forgetful.Open(path.c_str(), false));
+    CLoadReport report;
+    report.strayOptionLines = {9};
+    EXPECT_FALSE(m_set.Load(forgetful, &report));
+    EXPECT_EQ(0, Count());
+    EXPECT_EQ(ELoadFailure::CannotOpen, m_set.GetLastLoadError().failure);
+    EXPECT_EQ(ELoadFailure::CannotOpen, report.error.failure);
+    EXPECT_TRUE(report.options.empty());
+    EXPECT_TRUE(report.strayOptionLines.empty());
+
+    CQuizFileReader unopened;
+    EXPECT_FALSE(m_set.Load(unopened, nullptr));
+    EXPECT_EQ(ELoadFailure::CannotOpen, m_set.GetLastLoadError().failure);
+
+    // Without a report the same reader serves, as the reader of Load(path) does.
+    CQuizFileReader plain(3);
+    ASSERT_TRUE(plain.Open(path.c_str(), false));
+    EXPECT_TRUE(m_set.Load(plain, nullptr));
+    EXPECT_EQ(1, Count());
+    EXPECT_EQ(ELoadFailure::None, m_set.GetLastLoadError().failure);
 }
 } // namespace

@@ -196,11 +196,12 @@ TEST(QuizLoadReferenceTest, GeneratedFilesLoadAsAPlainReadingDoes) {
         CQuestionSet set(ignorePath.c_str());
         CAnswerJudge judge(ignorePath.c_str());
         const CPlainQuiz expected = PlainLoad(path, judge);
-        CQuizFileReader::SetChunkSize(chunkSizes[round % std::size(chunkSizes)]);
+        const size_t chunk = chunkSizes[round % std::size(chunkSizes)];
         // Loading with a report keeps the whole text and must read the same.
         CLoadReport report;
-        const bool ok = round % 2 ? set.Load(path.c_str(), &report) : set.Load(path.c_str());
-        CQuizFileReader::SetChunkSize(0);
+        CLoadReport* const wanted = round % 2 ? &report : nullptr;
+        const bool ok =
+            chunk == 0 ? set.Load(path.c_str(), wanted) : LoadInPieces(set, path, chunk, wanted);
         ASSERT_EQ(IsValidUtf8(bytes), set.IsUtf8()) << "file:\n" << bytes;
         ASSERT_EQ(expected.ok, ok) << "file:\n" << bytes;
         ASSERT_DOUBLE_EQ(judge.threshold, set.GetThreshold()) << "file:\n" << bytes;

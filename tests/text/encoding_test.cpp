@@ -37,3 +37,24 @@ TEST(Encoding, DecodeAndEncodeRoundTripEveryPlane) {
     EXPECT_EQ(points[3], U'\U0001F600');
     EXPECT_EQ(EncodeUtf8(points), text);
 }
+
+TEST(Encoding, CutUtf8KeepsWholeCharactersOnly) {
+    auto cut = [](std::string text, size_t maxBytes) {
+        CutUtf8(text, maxBytes);
+        return text;
+    };
+    // "a", "é" (2 bytes), "€" (3 bytes), "😀" (4 bytes).
+    const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
+    EXPECT_EQ(text, cut(text, 100));
+    EXPECT_EQ(text, cut(text, text.size()));
+    EXPECT_EQ("a\xC3\xA9\xE2\x82\xAC", cut(text, text.size() - 1));
+    EXPECT_EQ("a\xC3\xA9\xE2\x82\xAC", cut(text, 7));
+    EXPECT_EQ("a\xC3\xA9\xE2\x82\xAC", cut(text, 6));
+    EXPECT_EQ("a\xC3\xA9", cut(text, 5));
+    EXPECT_EQ("a\xC3\xA9", cut(text, 3));
+    EXPECT_EQ("a", cut(text, 2));
+    EXPECT_EQ("", cut(text, 0));
+    EXPECT_EQ("", cut("\xC3\xA9", 1));
+    // Continuation bytes with no lead byte at all: nothing whole is left.
+    EXPECT_EQ("", cut("\x80\x80\x80", 2));
+}
