@@ -3,21 +3,9 @@
 #include <algorithm>
 #include <string>
 
-namespace {
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char a = text[i];
-        char b = prefix[i];
-        a = (a >= 'A' && a <= 'Z') ? static_cast<char>(a - 'A' + 'a') : a;
-        b = (b >= 'A' && b <= 'Z') ? static_cast<char>(b - 'A' + 'a') : b;
-        if (a != b)
-            return false;
-    }
-    return true;
-}
+#include "text/ascii.h"
 
+namespace {
 bool ContainsNoCase(std::string_view text, std::string_view part) {
     for (size_t i = 0; i + part.size() <= text.size(); ++i)
         if (StartsWithNoCase(text.substr(i), part))
