@@ -29,6 +29,6 @@ private:
     void OnReadable();
 
     static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
-    struct sigaction m_saved[std::size(kSignals)] {};
+    struct sigaction m_saved[std::size(kSignals)]{};
     QSocketNotifier* m_pNotifier = nullptr;
 };

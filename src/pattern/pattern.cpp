@@ -104,8 +104,9 @@ void CPattern::ComputeHints(bool startsWithRepetition) {
     m_pRequiredLiteral = nullptr;
     m_nRequiredLiteralLength = 0;
     const int32_t afterChoice = NextNode(0);
+    // More than one top-level alternative gives no hint.
     if (afterChoice < 0 || m_pProgram[afterChoice] != OP_END)
-        return; // more than one top-level alternative
+        return;
     const int32_t first = kNodeHeader; // past the top-level choice
     if (m_pProgram[first] == OP_LITERAL)
         m_cFirstByte = m_pProgram[first + kNodeHeader];
@@ -546,8 +547,7 @@ int32_t CPattern::NextRepeatCount(int32_t node, const char* start, int32_t below
     const int32_t next = NextNode(node);
     if (next < 0)
         return -1;
-    const char expected =
-        m_pProgram[next] == OP_LITERAL ? *Operand(next) : '\0';
+    const char expected = m_pProgram[next] == OP_LITERAL ? *Operand(next) : '\0';
     for (int32_t k = below - 1; k >= minimum; --k) {
         if (expected != '\0' && start[k] != expected)
             continue;
@@ -560,7 +560,8 @@ int32_t CPattern::NextRepeatCount(int32_t node, const char* start, int32_t below
 
 // The interpreter's inner loop is split into the pieces below only for reading;
 // they are inlined into Run.
-[[gnu::always_inline]] inline bool CPattern::PushFrame(const char* at, int32_t node, int32_t count) {
+[[gnu::always_inline]] inline bool CPattern::PushFrame(const char* at, int32_t node,
+                                                       int32_t count) {
     if (m_frames.size() >= kMaxFrames) {
         m_bAborted = true;
         return false;
@@ -569,7 +570,8 @@ int32_t CPattern::NextRepeatCount(int32_t node, const char* start, int32_t below
     return true;
 }
 
-[[gnu::always_inline]] inline size_t CPattern::RepeatableCount(int32_t node, const char* start) const {
+[[gnu::always_inline]] inline size_t CPattern::RepeatableCount(int32_t node,
+                                                               const char* start) const {
     // The repeated item is a single-byte node right after the repetition's header.
     const unsigned char* item = m_pProgram + node + kNodeHeader;
     const char* operand = reinterpret_cast<const char*>(item + kNodeHeader);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "judge/answer_judge.h"
-#include "text/item_list.h"
 #include "quiz/question.h"
+#include "text/item_list.h"
 #include "text/text_buffer.h"
 
 // Why a quiz file did not load.

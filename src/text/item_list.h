@@ -79,9 +79,7 @@ public:
     }
 
     // Text lists only: the slot of the first item equal to text ignoring case, or -1.
-    int32_t FindNoCase(const char* text) const
-        requires std::is_same_v<T, CTextBuffer>
-    {
+    int32_t FindNoCase(const char* text) const requires std::is_same_v<T, CTextBuffer> {
         // Compared as C texts: the word given has no length of its own, so an item
         // is read up to its first NUL too.
         for (int32_t i = 0; i < m_nCount; ++i) {
@@ -91,9 +89,7 @@ public:
         return -1;
     }
 
-    void RemoveNoCase(const char* text)
-        requires std::is_same_v<T, CTextBuffer>
-    {
+    void RemoveNoCase(const char* text) requires std::is_same_v<T, CTextBuffer> {
         const int32_t i = FindNoCase(text);
         if (i >= 0)
             RemoveRange(i, i);

@@ -72,7 +72,9 @@ CTextBuffer& CTextBuffer::operator=(CTextBuffer&& other) noexcept {
     return *this;
 }
 
-CTextBuffer::~CTextBuffer() { delete[] m_pData; }
+CTextBuffer::~CTextBuffer() {
+    delete[] m_pData;
+}
 
 void CTextBuffer::Reserve(int32_t n) {
     if (n <= 0)

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string_view>
 
+#include "quiz/random_source.h"
+#include "sound/audio_player.h"
 #include "text/ascii.h"
 #include "text/encoding.h"
-#include "quiz/random_source.h"
 #include "text/text_buffer.h"
-#include "sound/audio_player.h"
 #include "ui/page_composer.h"
 #include "ui/program_paths.h"
 #include "ui/torvi_dlg_auto_proxy.h"

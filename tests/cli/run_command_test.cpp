@@ -37,9 +37,9 @@ CRunResult RunBinary(const CTempDir& scratch, const std::string& folder,
                      const std::string& program = cli_test::BuiltCli(),
                      const std::string& environment = {}) {
     const std::string command = "cd '" + folder + "' && " + environment +
-                                " SDL_AUDIODRIVER=dummy '" + program + "' run " + arguments +
-                                " " + stdinSetup + " >'" +
-                                scratch.File("out") + "' 2>'" + scratch.File("err") + "'";
+                                " SDL_AUDIODRIVER=dummy '" + program + "' run " + arguments + " " +
+                                stdinSetup + " >'" + scratch.File("out") + "' 2>'" +
+                                scratch.File("err") + "'";
     const int status = std::system(command.c_str());
     CRunResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -197,11 +197,10 @@ TEST(RunBinary, PagesStayInTheSessionsOwnFolder) {
     const std::string runtime = scratch.File("runtime");
     std::filesystem::create_directory(runtime);
     const std::string input = scratch.Write("in", "Paris\nred\ngreen\nblue\n");
-    const CRunResult result =
-        RunBinary(scratch, RunData(), "--no-sound capitals.txt", "<'" + input + "'",
-                  cli_test::BuiltCli(),
-                  "XDG_RUNTIME_DIR='" + runtime + "' XDG_CACHE_HOME='" + scratch.File("cache") +
-                      "' HOME='" + scratch.File("home") + "'");
+    const CRunResult result = RunBinary(
+        scratch, RunData(), "--no-sound capitals.txt", "<'" + input + "'", cli_test::BuiltCli(),
+        "XDG_RUNTIME_DIR='" + runtime + "' XDG_CACHE_HOME='" + scratch.File("cache") + "' HOME='" +
+            scratch.File("home") + "'");
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("What is the capital of France?"), std::string::npos) << result.out;
     // Neither cache folder was made, and the session's folder is gone.

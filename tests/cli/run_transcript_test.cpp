@@ -9,8 +9,8 @@
 #include "cli/cmd_run.h"
 #include "cli_test_support.h"
 #include "quiz/question_set.h"
-#include "support/random_start.h"
 #include "sound/audio_player.h"
+#include "support/random_start.h"
 
 using cli_test::CTempDir;
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "quiz/question_set.h"
-#include "support/random_start.h"
 #include "quiz_files.h"
+#include "support/random_start.h"
 
 namespace {
 class QuestionSetTest : public ::testing::Test, public CQuizSetFixture {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "text/encoding.h"
 #include "quiz/quiz_file_reader.h"
 #include "quiz_files.h"
+#include "text/encoding.h"
 
 namespace {
 class QuizFileReaderTest : public ::testing::TestWithParam<size_t> {

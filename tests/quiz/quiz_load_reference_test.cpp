@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "text/encoding.h"
 #include "quiz/question_set.h"
 #include "quiz/quiz_file_reader.h"
 #include "quiz_files.h"
+#include "text/encoding.h"
 
 namespace {
 struct CPlainQuestion {

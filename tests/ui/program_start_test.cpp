@@ -41,7 +41,7 @@ TEST(ProgramStart, OnlyProgramFilesNobodyElseCanChangeAreTrusted) {
     CTempDir dir;
     EXPECT_TRUE(Trusted(MakeProgram(dir, "own", 0755)));
     EXPECT_TRUE(Trusted(MakeProgram(dir, "private", 0700)));
-    EXPECT_TRUE(Trusted(Shell())); // the superuser's
+    EXPECT_TRUE(Trusted(Shell()));    // the superuser's
     EXPECT_FALSE(Trusted("/bin/sh")); // a link
     EXPECT_FALSE(Trusted(MakeProgram(dir, "group-writable", 0775)));
     EXPECT_FALSE(Trusted(MakeProgram(dir, "world-writable", 0757)));
@@ -74,7 +74,8 @@ TEST(ProgramStart, NewProgramGetsNoExtraDescriptorsAndTheStartEnvironment) {
                                  "echo \"user=${TORVI_FROM_USER:-none}\"\n"
                                  "echo \"later=${TORVI_ADDED_LATER:-none}\"\n";
         const int out = open(report.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || write(script[1], text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        if (out < 0 ||
+            write(script[1], text.data(), text.size()) != static_cast<ssize_t>(text.size()))
             _exit(91);
         close(script[1]);
         dup2(script[0], 0);
