@@ -12,7 +12,10 @@
 
 namespace {
 std::string Quoted(std::string_view bytes, QuizTextForDisplay display) {
-    return "\"" + display(bytes) + "\"";
+    std::string quoted = "\"";
+    quoted += display(bytes);
+    quoted += '"';
+    return quoted;
 }
 
 // What the loader made of a "PercentForCorrect:" value, when that will surprise

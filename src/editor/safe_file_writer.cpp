@@ -56,10 +56,13 @@ bool WriteAll(int fd, std::string_view bytes) {
 bool WriteAndRename(const std::string& target, std::string_view bytes, mode_t mode,
                     std::string& error) {
     const std::string folder = FolderOf(target);
-    std::string temp = target + ".XXXXXX";
-    const size_t slash = target.rfind('/');
     // A hidden name, so the half-written file does not show in file dialogs.
-    temp.insert(slash == std::string::npos ? 0 : slash + 1, ".");
+    const size_t slash = target.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::string temp = target.substr(0, nameStart);
+    temp += '.';
+    temp.append(target, nameStart, std::string::npos);
+    temp += ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
         error = Reason("cannot create a new file in", folder);
