@@ -1,6 +1,7 @@
 #include "quiz/question_set.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -241,7 +242,8 @@ void ApplyOption(const CTextBuffer& rest, CAnswerJudge& judge) {
         const CTextBuffer value(text + kPercentForCorrect.size());
         int32_t at = 0;
         double number = 0.0;
-        if (value.ParseNumber(at, " ", number, 0.0) && number > 0.0)
+        // Too large a number reads as infinite, which no threshold can be.
+        if (value.ParseNumber(at, " ", number, 0.0) && number > 0.0 && std::isfinite(number))
             judge.threshold = number;
     }
 }

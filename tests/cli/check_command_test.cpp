@@ -131,6 +131,18 @@ TEST_F(CheckCommand, ThresholdThatIsIgnoredOrTooHighIsAWarning) {
         result.out);
 }
 
+TEST_F(CheckCommand, ThresholdInAnotherNumberFormIsAWarning) {
+    const CRunResult result = Check("option:PercentForCorrect:0x0.8\noption:PercentForCorrect:inf\n"
+                                    "option:PercentForCorrect:1e999\nQ\nParis\n");
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ(
+        Lines({"1: warning: \"PercentForCorrect:\" value \"0x0.8\" is not above 0 and is ignored",
+               "2: warning: \"PercentForCorrect:\" value \"inf\" is not a number and is ignored",
+               "3: warning: \"PercentForCorrect:\" value \"1e999\" is too large and is ignored",
+               " 1 question, 0 errors, 3 warnings"}),
+        result.out);
+}
+
 TEST_F(CheckCommand, WarningsBeforeAFailureAreStillReported) {
     const CRunResult result = Check("option:PercentForCorrect:5\nQ\n");
     EXPECT_EQ(1, result.exitCode);

@@ -73,6 +73,14 @@ TEST_F(DumpCommand, WorkedExampleGivesTheContractFieldsInOrder) {
     EXPECT_EQ(true, quiz["questions"][2]["ordered"]);
 }
 
+TEST_F(DumpCommand, ThresholdIsAlwaysANumber) {
+    for (const char* value : {"inf", "1e999", "0x0.8", "nan"}) {
+        const json quiz = Dump(std::string("option:PercentForCorrect:") + value + "\nQ\nA\n");
+        ASSERT_TRUE(quiz["threshold"].is_number()) << value << ": " << quiz.dump();
+        EXPECT_DOUBLE_EQ(0.65, quiz["threshold"].get<double>()) << value;
+    }
+}
+
 TEST_F(DumpCommand, EmptyQuizIsAnObjectWithNoQuestions) {
     const json quiz = Dump("");
     EXPECT_EQ(true, quiz["ok"]);

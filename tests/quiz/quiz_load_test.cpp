@@ -114,8 +114,24 @@ TEST_F(QuizLoadTest, ThresholdOptionTakesOnlyPositiveNumbersRightAfterTheColon) 
         const char* value;
         double expected;
     } cases[] = {
-        {" 0.8", 0.65}, {"0", 0.65},  {"-0.5", 0.65},   {"abc", 0.65},
-        {"", 0.65},     {"80", 80.0}, {"0.5 and", 0.5}, {"\t0.75", 0.75},
+        {" 0.8", 0.65},
+        {"0", 0.65},
+        {"-0.5", 0.65},
+        {"abc", 0.65},
+        {"", 0.65},
+        {"80", 80.0},
+        {"0.5 and", 0.5},
+        {"\t0.75", 0.75},
+        // Only the decimal form is a number: hexadecimal reads as its leading
+        // "0", and "inf", "nan" or an overflow are no threshold.
+        {"0x0.8", 0.65},
+        {"0X1P-1", 0.65},
+        {"inf", 0.65},
+        {"Infinity", 0.65},
+        {"nan", 0.65},
+        {"1e999", 0.65},
+        {"+0.5", 0.5},
+        {"5e-1", 0.5},
     };
     for (const auto& c : cases) {
         CQuizSetFixture fresh;
