@@ -129,7 +129,9 @@ bool IsBlankLine(const char* data, int32_t length, int32_t start) {
 }
 
 // Fills in the report's view of "option:" lines that the header did not take.
-void FindStrayOptions(const std::vector<char>& text, int32_t headerEnd, CLoadReport& report) {
+// textStart is past a byte-order mark.
+void FindStrayOptions(const std::vector<char>& text, int32_t textStart, int32_t headerEnd,
+                      CLoadReport& report) {
     const char* data = text.data();
     const auto length = static_cast<int32_t>(text.size());
     std::vector<int32_t> lineStarts;
@@ -144,7 +146,7 @@ void FindStrayOptions(const std::vector<char>& text, int32_t headerEnd, CLoadRep
     size_t i = 0;
     // A blank first line hides an option header that follows it: the run of option
     // and blank lines there is told about once, as a whole.
-    if (headerEnd == 0 && length > 0 && IsBlankLine(data, length, 0)) {
+    if (headerEnd == textStart && length > textStart && IsBlankLine(data, length, textStart)) {
         size_t k = 1;
         while (k < lineStarts.size() && IsBlankLine(data, length, lineStarts[k]))
             ++k;
@@ -207,7 +209,8 @@ public:
     // Every record was read.
     void Loaded() {
         if (m_pReport)
-            FindStrayOptions(m_file.GetWholeText(), m_nHeaderEnd, *m_pReport);
+            FindStrayOptions(m_file.GetWholeText(), m_file.GetTextStart(), m_nHeaderEnd,
+                             *m_pReport);
     }
     // A record was faulty: no question is reported, the option lines still are.
     void Failed(const CLoadError& error) {
@@ -215,7 +218,7 @@ public:
             return;
         m_pReport->error = error;
         m_pReport->questions.clear();
-        FindStrayOptions(m_file.GetWholeText(), m_nHeaderEnd, *m_pReport);
+        FindStrayOptions(m_file.GetWholeText(), m_file.GetTextStart(), m_nHeaderEnd, *m_pReport);
     }
     // The file was not read: the report holds the error and nothing else.
     void Unread(const CLoadError& error) {
@@ -432,7 +435,8 @@ bool CQuestionSet::Load(CQuizFileReader& file, CLoadReport* report) {
         return false;
     }
 
-    int32_t position = 0;
+    // A UTF-8 byte-order mark is no text: the option header may follow it.
+    int32_t position = file.GetTextStart();
     ReadOptionHeader(file, position, judge, notes);
     notes.HeaderEnd(position);
 

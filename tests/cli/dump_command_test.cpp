@@ -81,6 +81,13 @@ TEST_F(DumpCommand, ThresholdIsAlwaysANumber) {
     }
 }
 
+TEST_F(DumpCommand, ByteOrderMarkOfAUtf8QuizIsNotText) {
+    const json quiz = Dump("\xEF\xBB\xBFoption:PercentForCorrect:0.8\nCaf\xC3\xA9?\nOui\n");
+    EXPECT_DOUBLE_EQ(0.8, quiz["threshold"].get<double>());
+    ASSERT_EQ(1u, quiz["questions"].size());
+    EXPECT_EQ("Caf\xC3\xA9?", quiz["questions"][0]["text"]);
+}
+
 TEST_F(DumpCommand, EmptyQuizIsAnObjectWithNoQuestions) {
     const json quiz = Dump("");
     EXPECT_EQ(true, quiz["ok"]);
