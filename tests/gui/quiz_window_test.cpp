@@ -165,6 +165,22 @@ private slots:
         QCOMPARE(f.window.windowTitle(), QStringLiteral("Halvan Torvi"));
         QVERIFY(!f.Box(1)->isEnabled());
     }
+
+    void QuizFileThatDoesNotLoadBringsBackTheWelcomePage() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QVERIFY(f.OpenQuiz(QStringLiteral("capitals.txt")));
+        QVERIFY(f.PageText().contains(QStringLiteral("What is the capital of France?")));
+        f.WhenModalAppears([](QWidget* modal) { modal->close(); });
+        f.window.SetOpenFileAnswer(CGuiFixture::DataPath(QStringLiteral("broken.txt")));
+        f.Command("openAction")->trigger();
+        QVERIFY(f.WaitForPage());
+        QCOMPARE(f.PageFile(), QStringLiteral("Welcome.htm"));
+        const QString page = f.PageText();
+        QVERIFY(page.contains(QStringLiteral("Welcome to Halvan Torvi")));
+        QVERIFY(!page.contains(QStringLiteral("capital")));
+        QVERIFY(!f.Box(1)->isEnabled());
+    }
 };
 
 int main(int argc, char** argv) {
