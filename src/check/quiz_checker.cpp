@@ -83,7 +83,8 @@ void CollectQuestionWarnings(const CQuestionSet& set, const CLoadReport& report,
         for (int32_t k = 0; k < count; ++k) {
             const CTextBuffer& answer = *question.answers.GetAt(k);
             CTextList words;
-            set.judge.SplitWords(answer, words);
+            // The judge reads an expected answer up to a NUL byte, if it holds one.
+            set.judge.SplitWords(CTextBuffer(answer.GetText()), words);
             set.judge.RemoveIgnoredWords(words);
             if (words.GetCount() > 0)
                 continue;

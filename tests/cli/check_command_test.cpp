@@ -76,6 +76,28 @@ TEST_F(CheckCommand, AnswerWithoutWordsAfterTheIgnoreListIsAWarning) {
               result.out);
 }
 
+TEST_F(CheckCommand, AnswerWarningIsOnTheLineThatHoldsTheAnswer) {
+    const CRunResult result = Check("Q\nParis/\n/\nthe\nQ2\nb/\n\\\n\\\nof\n");
+    EXPECT_EQ(Lines({"4: warning: expected answer \"the\" can never be matched: no words are left "
+                     "once the ignore words are dropped",
+                     "9: warning: expected answer \"of\" can never be matched: no words are left "
+                     "once the ignore words are dropped",
+                     " 2 questions, 0 errors, 2 warnings"}),
+              result.out);
+}
+
+TEST_F(CheckCommand, AnswerIsCheckedAsTheJudgeReadsIt) {
+    // The judge reads an expected answer up to a NUL byte.
+    const CRunResult result =
+        Check(std::string("Q\nthe") + '\0' + "Paris\nQ2\nParis" + '\0' + "the\n");
+    ASSERT_EQ(0, result.exitCode);
+    EXPECT_NE(result.out.find(":2: warning: expected answer \"the"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find(":4: warning"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(" 2 questions, 0 errors, 1 warning\n"), std::string::npos)
+        << result.out;
+}
+
 TEST_F(CheckCommand, DontIgnoreOptionMakesAnAnswerMatchableAgain) {
     const CRunResult result = Check("option:DontIgnore:the\nQ\nThe\n");
     EXPECT_EQ(Lines({" 1 question, 0 errors, 0 warnings"}), result.out);

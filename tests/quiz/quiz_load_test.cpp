@@ -483,6 +483,17 @@ TEST_F(QuizLoadTest, ReportGivesTheLineOfEveryQuestionAndAnswer) {
     EXPECT_EQ(0, report.hiddenHeaderLine);
 }
 
+TEST_F(QuizLoadTest, ReportPutsEachAnswerOnItsOwnLinePastEmptiedContinuations) {
+    CLoadReport report;
+    ASSERT_TRUE(LoadText("Q\na/\n/\nthe\nQ2\n>>a/\n\\\n/\nb\\\nc\nQ3\n>>/\n/\nd\n", &report));
+    ASSERT_EQ(3u, report.questions.size());
+    EXPECT_EQ(std::vector<int32_t>({2, 4}), report.questions[0].answerLines);
+    EXPECT_EQ(std::vector<int32_t>({6, 9, 10}), report.questions[1].answerLines);
+    // An ordered block whose first line is only ">>/" starts with an empty answer.
+    EXPECT_EQ(std::vector<int32_t>({12, 14}), report.questions[2].answerLines);
+    EXPECT_EQ(Strings({"", "d"}), AnswersOf(Question(2)));
+}
+
 TEST_F(QuizLoadTest, ReportFindsOptionLinesThatAreReadAsText) {
     CLoadReport report;
     ASSERT_TRUE(
