@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -379,21 +381,28 @@ void CTorviMainWindow::ShowMessageBox(const std::string& text, const std::string
 }
 
 bool CTorviMainWindow::ChooseOpenFile(std::string& path) {
+    QString chosen;
     if (!m_strOpenFileAnswer.isEmpty()) {
-        path = Utf8FromQString(m_strOpenFileAnswer);
+        chosen = m_strOpenFileAnswer;
         m_strOpenFileAnswer.clear();
-        return true;
+    } else {
+        QFileDialog dialog(this);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(QStringLiteral("*.txt"));
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+        const bool folderThere = !m_strOpenFolder.isEmpty() && QDir(m_strOpenFolder).exists();
+        dialog.setDirectory(folderThere ? m_strOpenFolder : QDir::currentPath());
+        // The name box starts as the filter, as it reads in the dialog template.
+        dialog.selectFile(QStringLiteral("*.txt"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return false;
+        }
+        chosen = dialog.selectedFiles().constFirst();
     }
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("*.txt"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setDirectory(QDir::currentPath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return false;
-    }
-    path = Utf8FromQString(dialog.selectedFiles().constFirst());
+    // Remembered for this run only; nothing is written anywhere.
+    m_strOpenFolder = QFileInfo(chosen).absolutePath();
+    path = Utf8FromQString(chosen);
     return true;
 }
 
