@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -92,7 +93,10 @@ bool CTorviApp::InitInstance() {
         QCoreApplication::exit(0);
     });
     {
-        CTorviDlg dialog(window, &player, FindSupportDirectory());
+        const std::string supportDirectory = FindSupportDirectory();
+        window.SetOpenFileFolder(
+            QFile::decodeName(FindExampleQuizFolder(supportDirectory).c_str()));
+        CTorviDlg dialog(window, &player, supportDirectory);
         window.Attach(&dialog);
         // This platform offers no automation clients, so no CTorviDlgAutoProxy is
         // ever made and closing the window always ends the program.

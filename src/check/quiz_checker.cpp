@@ -34,13 +34,15 @@ std::string CheckThreshold(const std::string& rest, QuizTextForDisplay display) 
         return "\"PercentForCorrect:\" has no value and is ignored";
     std::string token = value.substr(0, value.find(' '));
     token.erase(0, token.find_first_not_of(" \t"));
-    char* end = nullptr;
-    const double parsed = std::strtod(token.c_str(), &end);
+    double parsed = 0.0;
+    const size_t used = ReadDecimalNumber(token.c_str(), parsed);
     const std::string quoted = Quoted(token, display);
-    if (end == token.c_str() || std::isnan(parsed) || std::isnan(number))
+    if (used == 0)
         return "\"PercentForCorrect:\" value " + quoted + " is not a number and is ignored";
     if (!(number > 0.0))
         return "\"PercentForCorrect:\" value " + quoted + " is not above 0 and is ignored";
+    if (!std::isfinite(number))
+        return "\"PercentForCorrect:\" value " + quoted + " is too large and is ignored";
     if (number > 1.0)
         return "\"PercentForCorrect:\" value " + quoted +
                " is above 1: no answer can then be right";
@@ -84,7 +86,8 @@ void CollectQuestionWarnings(const CQuestionSet& set, const CLoadReport& report,
         for (int32_t k = 0; k < count; ++k) {
             const CTextBuffer& answer = *question.answers.GetAt(k);
             CTextList words;
-            set.judge.SplitWords(answer, words);
+            // The judge reads an expected answer up to a NUL byte, if it holds one.
+            set.judge.SplitWords(CTextBuffer(answer.GetText()), words);
             set.judge.RemoveIgnoredWords(words);
             if (words.GetCount() > 0)
                 continue;

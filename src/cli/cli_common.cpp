@@ -1,7 +1,6 @@
 #include "cli/cli_common.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <ostream>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "text/encoding.h"
+#include "text/text_buffer.h"
 #include "ui/program_paths.h"
 
 namespace {
@@ -149,11 +149,10 @@ bool LoadIgnoreWords(const CIgnoreWordsOption& option, CAnswerJudge& judge, std:
 }
 
 bool ParseThreshold(const std::string& text, double& threshold) {
+    // The quiz loader's reading of a number, but the whole argument must be one.
     double value = 0.0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    const auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last || !std::isfinite(value) || !(value > 0.0))
+    const size_t used = ReadDecimalNumber(text.c_str(), value);
+    if (used == 0 || used != text.size() || !std::isfinite(value) || !(value > 0.0))
         return false;
     threshold = value;
     return true;

@@ -202,6 +202,10 @@ bool CRunSession::PrintEvents() {
             m_transcript.Block(PrintableText(event.text), false);
             break;
         case ETerminalEvent::Page:
+            // Without a quiz the window shows its welcome page; the terminal has
+            // none, and a quiz that does not load ends the run.
+            if (m_dlg.GetState() == QuizState::NoQuiz)
+                break;
             if (event.readable)
                 m_transcript.Block(PageFileToText(event.detail, m_dlg.GetQuestionSet().IsUtf8()),
                                    true);

@@ -1,9 +1,11 @@
 #include "quiz/question_set.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "quiz/quiz_file_reader.h"
 #include "quiz/random_source.h"
@@ -42,18 +44,25 @@ void FitExactly(CTextBuffer& text) {
     }
 }
 
+// A line that went into a block: where it starts in the file, and where its text
+// starts in the block.
+struct CBlockLine {
+    int32_t fileStart;
+    int32_t blockOffset;
+};
+
 // Reads one block as ReadBlock describes it, from the whole file text (a
 // CTextBuffer) or from the file read piece by piece (a CQuizFileReader), which give
 // the same lines. line is scratch space for the lines after the first; lineStarts,
-// when given, receives the file position of each line that went into the block.
+// when given, receives each line that went into the block.
 template <typename TSource>
 bool ReadBlockLines(TSource& fileText, int32_t& position, CTextBuffer& out, bool stopAtMarks,
-                    CTextBuffer& line, std::vector<int32_t>* lineStarts) {
+                    CTextBuffer& line, std::vector<CBlockLine>* lineStarts) {
     const int32_t firstStart = position;
     if (!fileText.NextLine(position, out))
         return false;
     if (lineStarts)
-        lineStarts->push_back(firstStart);
+        lineStarts->push_back({firstStart, 0});
 
     if (StartsWithNoCase(ViewOf(out), "<html") || StartsWithNoCase(ViewOf(out), "<!DOCTYPE")) {
         // An HTML document runs until its closing tag, whatever its lines hold.
@@ -65,7 +74,7 @@ bool ReadBlockLines(TSource& fileText, int32_t& position, CTextBuffer& out, bool
             if (!fileText.NextLine(position, line))
                 break;
             if (lineStarts)
-                lineStarts->push_back(lineStart);
+                lineStarts->push_back({lineStart, out.GetLength()});
             AppendGrowing(out, line.GetText(), line.GetLength());
         }
         return true;
@@ -85,9 +94,9 @@ bool ReadBlockLines(TSource& fileText, int32_t& position, CTextBuffer& out, bool
             position = remembered;
             break;
         }
-        if (lineStarts)
-            lineStarts->push_back(remembered);
         AppendGrowing(out, "\n", 1);
+        if (lineStarts)
+            lineStarts->push_back({remembered, out.GetLength()});
         AppendGrowing(out, line.GetText(), line.GetLength());
     }
     return true;
@@ -128,7 +137,9 @@ bool IsBlankLine(const char* data, int32_t length, int32_t start) {
 }
 
 // Fills in the report's view of "option:" lines that the header did not take.
-void FindStrayOptions(const std::vector<char>& text, int32_t headerEnd, CLoadReport& report) {
+// textStart is past a byte-order mark.
+void FindStrayOptions(const std::vector<char>& text, int32_t textStart, int32_t headerEnd,
+                      CLoadReport& report) {
     const char* data = text.data();
     const auto length = static_cast<int32_t>(text.size());
     std::vector<int32_t> lineStarts;
@@ -143,7 +154,7 @@ void FindStrayOptions(const std::vector<char>& text, int32_t headerEnd, CLoadRep
     size_t i = 0;
     // A blank first line hides an option header that follows it: the run of option
     // and blank lines there is told about once, as a whole.
-    if (headerEnd == 0 && length > 0 && IsBlankLine(data, length, 0)) {
+    if (headerEnd == textStart && length > textStart && IsBlankLine(data, length, textStart)) {
         size_t k = 1;
         while (k < lineStarts.size() && IsBlankLine(data, length, lineStarts[k]))
             ++k;
@@ -183,30 +194,38 @@ public:
     void HeaderEnd(int32_t position) { m_nHeaderEnd = position; }
     // Where the answer block's reading puts the start of each line it takes; null
     // when there is no report to want them.
-    std::vector<int32_t>* AnswerLineStarts() {
+    std::vector<CBlockLine>* AnswerLineStarts() {
         m_answerLineStarts.clear();
         return m_pReport ? &m_answerLineStarts : nullptr;
     }
     // A whole record: its question block starts at questionStart, its answer block
-    // at answerStart and gave answerCount answers.
-    void Question(int32_t questionStart, int32_t answerStart, int32_t answerCount) {
+    // at answerStart; answers are (offset, length) in that block, after a leading
+    // ">>" of skipped characters.
+    void Question(int32_t questionStart, int32_t answerStart,
+                  const std::vector<std::pair<int32_t, int32_t>>& answers, int32_t skipped) {
         if (!m_pReport)
             return;
-        const auto count = static_cast<size_t>(answerCount);
         CLoadReport::CQuestionLines where;
         where.textLine = m_file.LineAt(questionStart);
-        // Answer lines map one to one onto the block's lines; an empty block (one
-        // blank line) gives no answer.
-        for (size_t k = 0; k < count && k < m_answerLineStarts.size(); ++k)
-            where.answerLines.push_back(m_file.LineAt(m_answerLineStarts[k]));
-        while (where.answerLines.size() < count)
-            where.answerLines.push_back(m_file.LineAt(answerStart));
+        // An answer is on the last line whose text starts at or before it: a
+        // continuation line left empty by its "/" gives no answer of its own.
+        size_t line = 0;
+        for (const auto& [offset, length] : answers) {
+            (void)length;
+            while (line + 1 < m_answerLineStarts.size() &&
+                   m_answerLineStarts[line + 1].blockOffset <= offset + skipped)
+                ++line;
+            where.answerLines.push_back(m_file.LineAt(line < m_answerLineStarts.size()
+                                                          ? m_answerLineStarts[line].fileStart
+                                                          : answerStart));
+        }
         m_pReport->questions.push_back(std::move(where));
     }
     // Every record was read.
     void Loaded() {
         if (m_pReport)
-            FindStrayOptions(m_file.GetWholeText(), m_nHeaderEnd, *m_pReport);
+            FindStrayOptions(m_file.GetWholeText(), m_file.GetTextStart(), m_nHeaderEnd,
+                             *m_pReport);
     }
     // A record was faulty: no question is reported, the option lines still are.
     void Failed(const CLoadError& error) {
@@ -214,7 +233,7 @@ public:
             return;
         m_pReport->error = error;
         m_pReport->questions.clear();
-        FindStrayOptions(m_file.GetWholeText(), m_nHeaderEnd, *m_pReport);
+        FindStrayOptions(m_file.GetWholeText(), m_file.GetTextStart(), m_nHeaderEnd, *m_pReport);
     }
     // The file was not read: the report holds the error and nothing else.
     void Unread(const CLoadError& error) {
@@ -228,7 +247,7 @@ private:
     CQuizFileReader& m_file;
     CLoadReport* m_pReport;
     int32_t m_nHeaderEnd = 0;
-    std::vector<int32_t> m_answerLineStarts;
+    std::vector<CBlockLine> m_answerLineStarts;
 };
 
 // One option line's effect on the judge; rest is the line after "option:".
@@ -241,7 +260,8 @@ void ApplyOption(const CTextBuffer& rest, CAnswerJudge& judge) {
         const CTextBuffer value(text + kPercentForCorrect.size());
         int32_t at = 0;
         double number = 0.0;
-        if (value.ParseNumber(at, " ", number, 0.0) && number > 0.0)
+        // Too large a number reads as infinite, which no threshold can be.
+        if (value.ParseNumber(at, " ", number, 0.0) && number > 0.0 && std::isfinite(number))
             judge.threshold = number;
     }
 }
@@ -352,7 +372,7 @@ bool ReadRecord(CQuizFileReader& file, int32_t& position, CQuestion& question,
     TakeAnswers(scratch, question);
     if (!ReadMarkedBlocks(file, position, question, scratch, fault))
         return false;
-    notes.Question(questionStart, answerStart, question.answers.GetCount());
+    notes.Question(questionStart, answerStart, scratch.answerRanges, question.ordered ? 2 : 0);
     return true;
 }
 
@@ -430,7 +450,8 @@ bool CQuestionSet::Load(CQuizFileReader& file, CLoadReport* report) {
         return false;
     }
 
-    int32_t position = 0;
+    // A UTF-8 byte-order mark is no text: the option header may follow it.
+    int32_t position = file.GetTextStart();
     ReadOptionHeader(file, position, judge, notes);
     notes.HeaderEnd(position);
 

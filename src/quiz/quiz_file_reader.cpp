@@ -32,6 +32,31 @@ bool IsUtf8Bytes(const char* data, size_t n) {
     return IsValidUtf8(std::string_view(data + i, n - i));
 }
 
+// True when everything f holds from where it stands is valid UTF-8, read a piece
+// at a time; a character cut by the end of one piece waits for the next.
+bool RestIsUtf8(FILE* f, size_t chunk) {
+    std::vector<char> buffer;
+    size_t pending = 0;
+    for (;;) {
+        buffer.resize(pending + chunk);
+        const size_t got = std::fread(buffer.data() + pending, 1, chunk, f);
+        const size_t n = pending + got;
+        if (got < chunk)
+            return IsUtf8Bytes(buffer.data(), n);
+        // Keep back the last character: it starts at the last byte that is not
+        // 10xxxxxx, at most three bytes back in valid text.
+        size_t start = n;
+        while (start > 0 && n - start < 4 &&
+               (static_cast<unsigned char>(buffer[start - 1]) & 0xC0) == 0x80)
+            --start;
+        const size_t cut = start > 0 && n - start < 4 ? start - 1 : n;
+        if (!IsUtf8Bytes(buffer.data(), cut))
+            return false;
+        std::memmove(buffer.data(), buffer.data() + cut, n - cut);
+        pending = n - cut;
+    }
+}
+
 // Line ends in data[0..n): every CR, and every LF that does not follow a CR. Only
 // looking back (previous is the byte before data[0], or NUL) lets a count stop
 // anywhere, even between the CR and the LF of a pair.
@@ -70,7 +95,33 @@ bool CQuizFileReader::Open(const char* path, bool keepAll) {
         return false;
     // Room for a few pieces at once: the window seldom has to grow after this.
     m_window.reserve(4 * m_nChunk);
+    m_nTextStart = FindTextStart();
     return true;
+}
+
+int32_t CQuizFileReader::FindTextStart() {
+    if (!StartsWithNoCase(0, kUtf8Mark))
+        return 0;
+    // EF BB BF are three letters in Windows-1252, so the mark is one only when
+    // the whole file is UTF-8. A file that can be read again is checked in a pass
+    // of its own; anything else is read whole now.
+    bool utf8 = false;
+    const long resume = std::ftell(m_pFile);
+    if (resume >= 0 && std::fseek(m_pFile, 0, SEEK_SET) == 0) {
+        utf8 = RestIsUtf8(m_pFile, m_nChunk);
+        if (std::fseek(m_pFile, resume, SEEK_SET) != 0) {
+            // Cannot go back to where reading stopped: the file ends there.
+            m_bEnded = true;
+            utf8 = false;
+        }
+    } else {
+        // Nothing is released yet, so every byte stays in the window.
+        while (!m_bEnded)
+            ReadChunk();
+        Validate(true);
+        utf8 = IsUtf8();
+    }
+    return utf8 ? static_cast<int32_t>(kUtf8Mark.size()) : 0;
 }
 
 bool CQuizFileReader::Fill(int64_t upTo) {

@@ -28,6 +28,8 @@ public:
     // 32-bit positions. keepAll keeps every byte read, for callers that look at the
     // whole text afterwards (GetWholeText).
     bool Open(const char* path, bool keepAll);
+    // Where the quiz text starts: past the byte-order mark of a UTF-8 file, else 0.
+    int32_t GetTextStart() const { return m_nTextStart; }
     // True after an Open that succeeded.
     bool IsOpen() const { return m_pFile != nullptr; }
     // True when the reader was opened with keepAll.
@@ -62,6 +64,9 @@ public:
     const std::vector<char>& GetWholeText() const { return m_window; }
 
 private:
+    static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+    int32_t FindTextStart();
     int32_t End() const { return m_nBase + static_cast<int32_t>(m_window.size()); }
     const char* At(int32_t position) const { return m_window.data() + (position - m_nBase); }
     // Reads until the bytes before upTo are in the window or the file has ended;
@@ -79,6 +84,7 @@ private:
     // m_window holds the file's bytes from offset m_nBase on.
     std::vector<char> m_window;
     int32_t m_nBase = 0;
+    int32_t m_nTextStart = 0;
     // Nothing before this offset is needed any more.
     int32_t m_nKeep = 0;
     // The bytes before this offset have been checked as UTF-8.

@@ -26,13 +26,53 @@ int32_t TextLength(const char* text) {
                : static_cast<int32_t>(n);
 }
 
-// Numbers in quiz files always use "." as the decimal point, whatever the
-// user's locale says, so they are read in the C locale.
-double ParseLeadingNumber(const char* text) {
-    static locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-    return cLocale ? strtod_l(text, nullptr, cLocale) : std::strtod(text, nullptr);
+bool IsDecimalDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 } // namespace
+
+size_t ReadDecimalNumber(const char* text, double& out) {
+    out = 0.0;
+    if (!text)
+        return 0;
+    const char* p = text;
+    if (*p == '+' || *p == '-')
+        ++p;
+    const char* const whole = p;
+    while (IsDecimalDigit(*p))
+        ++p;
+    bool anyDigit = p != whole;
+    if (*p == '.') {
+        const char* fraction = p + 1;
+        while (IsDecimalDigit(*fraction))
+            ++fraction;
+        if (anyDigit || fraction != p + 1) {
+            anyDigit = true;
+            p = fraction;
+        }
+    }
+    if (!anyDigit)
+        return 0;
+    // An exponent counts only when a digit follows the "e" and its sign.
+    if (*p == 'e' || *p == 'E') {
+        const char* exponent = p + 1;
+        if (*exponent == '+' || *exponent == '-')
+            ++exponent;
+        if (IsDecimalDigit(*exponent)) {
+            while (IsDecimalDigit(*exponent))
+                ++exponent;
+            p = exponent;
+        }
+    }
+    // Only the decimal text found above reaches strtod, so its other forms
+    // (hexadecimal, "inf", "nan") never apply. Numbers in quiz files always use
+    // "." as the decimal point, whatever the user's locale says.
+    const std::string number(text, p);
+    static locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    out =
+        cLocale ? strtod_l(number.c_str(), nullptr, cLocale) : std::strtod(number.c_str(), nullptr);
+    return static_cast<size_t>(p - text);
+}
 
 CTextBuffer::CTextBuffer(const char* text) {
     if (text)
@@ -309,7 +349,7 @@ bool CTextBuffer::ParseNumber(int32_t& position, const char* separator, double& 
         out = defaultValue;
         return false;
     }
-    out = ParseLeadingNumber(p);
+    ReadDecimalNumber(p, out);
     return true;
 }
 

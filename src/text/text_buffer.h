@@ -2,6 +2,7 @@
 // operations the quiz loader, the judge and the page composer are built from.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class CTextBuffer {
@@ -50,3 +51,9 @@ private:
     int32_t m_nLength = 0;
     int32_t m_nCapacity = 0;
 };
+
+// Reads the decimal number at the start of text: an optional sign, digits with
+// an optional "." fraction, an optional exponent. out is that number (infinite
+// when it is too large), or 0.0 when text does not start with one; returns how
+// many characters it took. Hexadecimal, "inf" and "nan" are not numbers here.
+size_t ReadDecimalNumber(const char* text, double& out);

@@ -194,6 +194,14 @@ std::string FindSupportDirectory() {
     return FindSupportDirectory(GetProgramDirectory());
 }
 
+std::string FindExampleQuizFolder(const std::string& supportDirectory) {
+    if (supportDirectory.empty())
+        return "";
+    const std::string folder = WithSlash(supportDirectory) + "quizzes/";
+    std::error_code ec;
+    return std::filesystem::is_directory(folder, ec) ? folder : "";
+}
+
 std::string ChooseIgnoreWordsFile(const std::string& supportDirectory) {
     if (IsRegularFile(kIgnoreWordsFile) || supportDirectory.empty())
         return kIgnoreWordsFile;

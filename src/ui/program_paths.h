@@ -55,6 +55,10 @@ std::string FindSupportDirectory(const std::string& programDirectory);
 // The same search from the running program's folder.
 std::string FindSupportDirectory();
 
+// The folder of the example quizzes, "quizzes" in the support folder, ending
+// with "/"; empty when there is no such folder.
+std::string FindExampleQuizFolder(const std::string& supportDirectory);
+
 // The ignore-word list's name.
 inline constexpr char kIgnoreWordsFile[] = "IgnoreW.TXT";
 // The ignore-word list to read: kIgnoreWordsFile in the current folder when a

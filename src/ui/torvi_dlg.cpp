@@ -345,6 +345,8 @@ void CTorviDlg::GoToNoQuiz() {
     EnableButtons(false, false, false, false);
     ShowFeedback("", "");
     m_window.SetWindowTitle(kTitle);
+    // A page of the quiz that is gone would sit beside boxes that take nothing.
+    m_window.Navigate(ProgramFilePath(m_strProgramDirectory, kWelcomePage));
 }
 
 // ---------------------------------------------------------------------------

@@ -76,6 +76,28 @@ TEST_F(CheckCommand, AnswerWithoutWordsAfterTheIgnoreListIsAWarning) {
               result.out);
 }
 
+TEST_F(CheckCommand, AnswerWarningIsOnTheLineThatHoldsTheAnswer) {
+    const CRunResult result = Check("Q\nParis/\n/\nthe\nQ2\nb/\n\\\n\\\nof\n");
+    EXPECT_EQ(Lines({"4: warning: expected answer \"the\" can never be matched: no words are left "
+                     "once the ignore words are dropped",
+                     "9: warning: expected answer \"of\" can never be matched: no words are left "
+                     "once the ignore words are dropped",
+                     " 2 questions, 0 errors, 2 warnings"}),
+              result.out);
+}
+
+TEST_F(CheckCommand, AnswerIsCheckedAsTheJudgeReadsIt) {
+    // The judge reads an expected answer up to a NUL byte.
+    const CRunResult result =
+        Check(std::string("Q\nthe") + '\0' + "Paris\nQ2\nParis" + '\0' + "the\n");
+    ASSERT_EQ(0, result.exitCode);
+    EXPECT_NE(result.out.find(":2: warning: expected answer \"the"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find(":4: warning"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(" 2 questions, 0 errors, 1 warning\n"), std::string::npos)
+        << result.out;
+}
+
 TEST_F(CheckCommand, DontIgnoreOptionMakesAnAnswerMatchableAgain) {
     const CRunResult result = Check("option:DontIgnore:the\nQ\nThe\n");
     EXPECT_EQ(Lines({" 1 question, 0 errors, 0 warnings"}), result.out);
@@ -128,6 +150,18 @@ TEST_F(CheckCommand, ThresholdThatIsIgnoredOrTooHighIsAWarning) {
                "5: warning: \"PercentForCorrect:\" value \"1.5\" is above 1: no answer can then "
                "be right",
                " 1 question, 0 errors, 5 warnings"}),
+        result.out);
+}
+
+TEST_F(CheckCommand, ThresholdInAnotherNumberFormIsAWarning) {
+    const CRunResult result = Check("option:PercentForCorrect:0x0.8\noption:PercentForCorrect:inf\n"
+                                    "option:PercentForCorrect:1e999\nQ\nParis\n");
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ(
+        Lines({"1: warning: \"PercentForCorrect:\" value \"0x0.8\" is not above 0 and is ignored",
+               "2: warning: \"PercentForCorrect:\" value \"inf\" is not a number and is ignored",
+               "3: warning: \"PercentForCorrect:\" value \"1e999\" is too large and is ignored",
+               " 1 question, 0 errors, 3 warnings"}),
         result.out);
 }
 

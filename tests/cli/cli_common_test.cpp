@@ -11,7 +11,9 @@ TEST(ParseThreshold, AcceptsFiniteNumbersAboveZero) {
                                       {"1", 1.0},
                                       {"80", 80.0},
                                       {"1e-3", 0.001},
-                                      {".5", 0.5}}) {
+                                      {".5", 0.5},
+                                      {"+0.5", 0.5},
+                                      {"5E-1", 0.5}}) {
         double threshold = -1;
         EXPECT_TRUE(ParseThreshold(text, threshold)) << text;
         EXPECT_EQ(threshold, value) << text;
@@ -20,7 +22,8 @@ TEST(ParseThreshold, AcceptsFiniteNumbersAboveZero) {
 
 TEST(ParseThreshold, RefusesAnythingElseAndKeepsTheOldValue) {
     for (const char* text :
-         {"0", "0.0", "-1", "", " 1", "1 ", "1,5", "abc", "nan", "inf", "1e400", "0x", "+"}) {
+         {"0",     "0.0", "-1", "",      " 1",     "1 ",       "1,5",  "abc",  "nan",   "inf",
+          "1e400", "0x",  "+",  "0x0.8", "0x1p-1", "infinity", "-inf", "0.5e", "1.5.5", "."}) {
         double threshold = 0.65;
         EXPECT_FALSE(ParseThreshold(text, threshold)) << text;
         EXPECT_EQ(threshold, 0.65) << text;

@@ -73,6 +73,21 @@ TEST_F(DumpCommand, WorkedExampleGivesTheContractFieldsInOrder) {
     EXPECT_EQ(true, quiz["questions"][2]["ordered"]);
 }
 
+TEST_F(DumpCommand, ThresholdIsAlwaysANumber) {
+    for (const char* value : {"inf", "1e999", "0x0.8", "nan"}) {
+        const json quiz = Dump(std::string("option:PercentForCorrect:") + value + "\nQ\nA\n");
+        ASSERT_TRUE(quiz["threshold"].is_number()) << value << ": " << quiz.dump();
+        EXPECT_DOUBLE_EQ(0.65, quiz["threshold"].get<double>()) << value;
+    }
+}
+
+TEST_F(DumpCommand, ByteOrderMarkOfAUtf8QuizIsNotText) {
+    const json quiz = Dump("\xEF\xBB\xBFoption:PercentForCorrect:0.8\nCaf\xC3\xA9?\nOui\n");
+    EXPECT_DOUBLE_EQ(0.8, quiz["threshold"].get<double>());
+    ASSERT_EQ(1u, quiz["questions"].size());
+    EXPECT_EQ("Caf\xC3\xA9?", quiz["questions"][0]["text"]);
+}
+
 TEST_F(DumpCommand, EmptyQuizIsAnObjectWithNoQuestions) {
     const json quiz = Dump("");
     EXPECT_EQ(true, quiz["ok"]);

@@ -1,9 +1,13 @@
 // A quiz played in the real window: the pages the view shows, the feedback and
 // comment boxes, which boxes and buttons are open, and the score.
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -163,6 +167,64 @@ private slots:
                                        "not matched with an answer."));
         QCOMPARE(caption, QStringLiteral("Torvi"));
         QCOMPARE(f.window.windowTitle(), QStringLiteral("Halvan Torvi"));
+        QVERIFY(!f.Box(1)->isEnabled());
+    }
+
+    void OpenDialogOffersTxtFilesInTheExamplesThenInTheLastQuizFolder() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QTemporaryDir examples;
+        QVERIFY(examples.isValid());
+        f.window.SetOpenFileFolder(examples.path());
+        const QString quiz = CGuiFixture::DataPath(QStringLiteral("capitals.txt"));
+
+        // What the dialog showed each time: its folder, filters and file name.
+        QString folder;
+        QStringList filters;
+        QString name;
+        auto look = [&] {
+            f.WhenModalAppears([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (dialog != nullptr) {
+                    folder = QDir(dialog->directory()).canonicalPath();
+                    filters = dialog->nameFilters();
+                    auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                    name = nameBox != nullptr ? nameBox->text() : QString();
+                }
+                modal->close();
+            });
+            f.Command("openAction")->trigger();
+        };
+
+        look();
+        QCOMPARE(folder, QDir(examples.path()).canonicalPath());
+        QCOMPARE(filters, QStringList{QStringLiteral("*.txt")});
+        QCOMPARE(name, QStringLiteral("*.txt"));
+        // Cancelled: no quiz was chosen, so it still starts among the examples.
+        folder.clear();
+        look();
+        QCOMPARE(folder, QDir(examples.path()).canonicalPath());
+
+        QVERIFY(f.OpenQuiz(QStringLiteral("capitals.txt")));
+        look();
+        QCOMPARE(folder, QFileInfo(quiz).dir().canonicalPath());
+        QCOMPARE(name, QStringLiteral("*.txt"));
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("Halvan Torvi - ") + quiz);
+    }
+
+    void QuizFileThatDoesNotLoadBringsBackTheWelcomePage() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QVERIFY(f.OpenQuiz(QStringLiteral("capitals.txt")));
+        QVERIFY(f.PageText().contains(QStringLiteral("What is the capital of France?")));
+        f.WhenModalAppears([](QWidget* modal) { modal->close(); });
+        f.window.SetOpenFileAnswer(CGuiFixture::DataPath(QStringLiteral("broken.txt")));
+        f.Command("openAction")->trigger();
+        QVERIFY(f.WaitForPage());
+        QCOMPARE(f.PageFile(), QStringLiteral("Welcome.htm"));
+        const QString page = f.PageText();
+        QVERIFY(page.contains(QStringLiteral("Welcome to Halvan Torvi")));
+        QVERIFY(!page.contains(QStringLiteral("capital")));
         QVERIFY(!f.Box(1)->isEnabled());
     }
 };

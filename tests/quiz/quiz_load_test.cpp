@@ -2,7 +2,10 @@
 // blocks, continuation lines, and the three ways a file fails to load.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 #include "quiz/question_set.h"
@@ -114,8 +117,24 @@ TEST_F(QuizLoadTest, ThresholdOptionTakesOnlyPositiveNumbersRightAfterTheColon) 
         const char* value;
         double expected;
     } cases[] = {
-        {" 0.8", 0.65}, {"0", 0.65},  {"-0.5", 0.65},   {"abc", 0.65},
-        {"", 0.65},     {"80", 80.0}, {"0.5 and", 0.5}, {"\t0.75", 0.75},
+        {" 0.8", 0.65},
+        {"0", 0.65},
+        {"-0.5", 0.65},
+        {"abc", 0.65},
+        {"", 0.65},
+        {"80", 80.0},
+        {"0.5 and", 0.5},
+        {"\t0.75", 0.75},
+        // Only the decimal form is a number: hexadecimal reads as its leading
+        // "0", and "inf", "nan" or an overflow are no threshold.
+        {"0x0.8", 0.65},
+        {"0X1P-1", 0.65},
+        {"inf", 0.65},
+        {"Infinity", 0.65},
+        {"nan", 0.65},
+        {"1e999", 0.65},
+        {"+0.5", 0.5},
+        {"5e-1", 0.5},
     };
     for (const auto& c : cases) {
         CQuizSetFixture fresh;
@@ -384,6 +403,67 @@ TEST_F(QuizLoadTest, Utf8FileIsToldApartFromAWindows1252File) {
     EXPECT_TRUE(m_set.IsUtf8());
 }
 
+TEST_F(QuizLoadTest, ByteOrderMarkOfAUtf8FileIsNotText) {
+    const std::string quiz = "\xEF\xBB\xBFoption:PercentForCorrect:0.5\noption:DontIgnore:the\n"
+                             "Caf\xC3\xA9?\nOui\n";
+    // Small pieces cut the mark and the characters after it at every place.
+    for (size_t chunk : {size_t{0}, size_t{1}, size_t{2}, size_t{3}, size_t{5}}) {
+        CQuizSetFixture fresh;
+        ASSERT_TRUE(fresh.LoadTextInPieces(quiz, chunk)) << chunk;
+        EXPECT_DOUBLE_EQ(0.5, fresh.m_set.GetThreshold()) << chunk;
+        EXPECT_EQ(Strings({"of", "a"}), WordsOf(fresh.m_set.GetIgnoreWords())) << chunk;
+        ASSERT_EQ(1, fresh.Count()) << chunk;
+        EXPECT_EQ("Caf\xC3\xA9?", Bytes(fresh.Question(0).text)) << chunk;
+        EXPECT_TRUE(fresh.m_set.IsUtf8()) << chunk;
+    }
+    // Without a header the first question starts clean.
+    ASSERT_TRUE(LoadText("\xEF\xBB\xBFQ\nA\n"));
+    EXPECT_EQ("Q", Bytes(Question(0).text));
+}
+
+TEST_F(QuizLoadTest, ByteOrderMarkBytesInAWindows1252FileAreText) {
+    // The invalid byte comes late, after the first pieces are read and checked.
+    const std::string quiz = "\xEF\xBB\xBFoption:PercentForCorrect:0.5\nQ\nA\n" +
+                             std::string(300, 'x') + "\nCaf\xE9\nOui\n";
+    for (size_t chunk : {size_t{0}, size_t{4}, size_t{64}}) {
+        CQuizSetFixture fresh;
+        ASSERT_TRUE(fresh.LoadTextInPieces(quiz, chunk)) << chunk;
+        EXPECT_DOUBLE_EQ(0.65, fresh.m_set.GetThreshold()) << chunk;
+        ASSERT_EQ(3, fresh.Count()) << chunk;
+        EXPECT_EQ("\xEF\xBB\xBFoption:PercentForCorrect:0.5", Bytes(fresh.Question(0).text));
+        EXPECT_FALSE(fresh.m_set.IsUtf8());
+    }
+}
+
+TEST_F(QuizLoadTest, ByteOrderMarkKeepsLineNumbersAndTheHiddenHeaderNote) {
+    CLoadReport report;
+    EXPECT_FALSE(LoadText("\xEF\xBB\xBFoption:DontIgnore:of\nQ\nA\nLast\n", &report));
+    EXPECT_EQ(4, report.error.line);
+    ASSERT_EQ(1u, report.options.size());
+    EXPECT_EQ(1, report.options[0].line);
+
+    ASSERT_TRUE(LoadText("\xEF\xBB\xBF\noption:DontIgnore:of\nQ\nA\n", &report));
+    EXPECT_EQ(2, report.hiddenHeaderLine);
+}
+
+TEST_F(QuizLoadTest, ByteOrderMarkIsSkippedInAFileReadOnlyOnce) {
+    const std::string path = m_folder.PathOf("pipe");
+    ASSERT_EQ(0, mkfifo(path.c_str(), 0600));
+    const std::string quiz =
+        "\xEF\xBB\xBFoption:PercentForCorrect:0.5\n" + std::string(200000, 'q') + "\n\xC3\xA9\n";
+    std::thread writer([&] {
+        std::ofstream out(path, std::ios::binary);
+        out.write(quiz.data(), static_cast<std::streamsize>(quiz.size()));
+    });
+    const bool loaded = m_set.Load(path.c_str());
+    writer.join();
+    ASSERT_TRUE(loaded);
+    EXPECT_DOUBLE_EQ(0.5, m_set.GetThreshold());
+    ASSERT_EQ(1, Count());
+    EXPECT_EQ(std::string(200000, 'q'), Bytes(Question(0).text));
+    EXPECT_EQ(Strings({"\xC3\xA9"}), AnswersOf(Question(0)));
+}
+
 // --- The report for authors' tools ---
 
 TEST_F(QuizLoadTest, ReportGivesTheLineOfEveryQuestionAndAnswer) {
@@ -401,6 +481,17 @@ TEST_F(QuizLoadTest, ReportGivesTheLineOfEveryQuestionAndAnswer) {
     EXPECT_EQ(std::vector<int32_t>({10}), report.questions[1].answerLines);
     EXPECT_TRUE(report.strayOptionLines.empty());
     EXPECT_EQ(0, report.hiddenHeaderLine);
+}
+
+TEST_F(QuizLoadTest, ReportPutsEachAnswerOnItsOwnLinePastEmptiedContinuations) {
+    CLoadReport report;
+    ASSERT_TRUE(LoadText("Q\na/\n/\nthe\nQ2\n>>a/\n\\\n/\nb\\\nc\nQ3\n>>/\n/\nd\n", &report));
+    ASSERT_EQ(3u, report.questions.size());
+    EXPECT_EQ(std::vector<int32_t>({2, 4}), report.questions[0].answerLines);
+    EXPECT_EQ(std::vector<int32_t>({6, 9, 10}), report.questions[1].answerLines);
+    // An ordered block whose first line is only ">>/" starts with an empty answer.
+    EXPECT_EQ(std::vector<int32_t>({12, 14}), report.questions[2].answerLines);
+    EXPECT_EQ(Strings({"", "d"}), AnswersOf(Question(2)));
 }
 
 TEST_F(QuizLoadTest, ReportFindsOptionLinesThatAreReadAsText) {

@@ -1,6 +1,8 @@
 // The text buffer: exact-fit storage and the parsing operations built on it.
 #include "text/text_buffer.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -409,6 +411,55 @@ TEST(TextBufferParseNumber, TextThatIsNotANumberGivesZero) {
     position = 0;
     EXPECT_TRUE(CTextBuffer("0.9xyz").ParseNumber(position, " ", value, 0.65));
     EXPECT_DOUBLE_EQ(value, 0.9);
+}
+
+TEST(TextBufferParseNumber, ReadsOnlyTheDecimalForm) {
+    double value = -1;
+    int32_t position = 0;
+    EXPECT_TRUE(CTextBuffer("0x0.8").ParseNumber(position, " ", value, 0.65));
+    EXPECT_DOUBLE_EQ(value, 0.0);
+    for (const char* text : {"inf", "infinity", "nan", "INF"}) {
+        value = -1;
+        position = 0;
+        EXPECT_TRUE(CTextBuffer(text).ParseNumber(position, " ", value, 0.65));
+        EXPECT_EQ(value, 0.0) << text;
+    }
+}
+
+TEST(ReadDecimalNumber, TakesSignDigitsFractionAndExponent) {
+    const struct {
+        const char* text;
+        size_t used;
+        double value;
+    } cases[] = {
+        {"0.5", 3, 0.5}, {"+0.5x", 4, 0.5},  {"-2", 2, -2.0},    {".25", 3, 0.25},
+        {"5.", 2, 5.0},  {"5e-1", 4, 0.5},   {"5E+1z", 4, 50.0}, {"5e", 1, 5.0},
+        {"5e+", 1, 5.0}, {"0x0.8", 1, 0.0},  {"12 3", 2, 12.0},  {"1.5.5", 3, 1.5},
+        {"007", 3, 7.0}, {"1e-400", 6, 0.0},
+    };
+    for (const auto& c : cases) {
+        double value = -1;
+        EXPECT_EQ(c.used, ReadDecimalNumber(c.text, value)) << c.text;
+        EXPECT_DOUBLE_EQ(c.value, value) << c.text;
+    }
+}
+
+TEST(ReadDecimalNumber, AnythingElseIsNoNumberAndGivesZero) {
+    for (const char* text :
+         {"", "inf", "infinity", "nan", "+", "-", ".", "-.e1", "e5", " 1", "x1", "\t1"}) {
+        double value = -1;
+        EXPECT_EQ(0u, ReadDecimalNumber(text, value)) << text;
+        EXPECT_EQ(0.0, value) << text;
+    }
+    double value = -1;
+    EXPECT_EQ(0u, ReadDecimalNumber(nullptr, value));
+    EXPECT_EQ(0.0, value);
+}
+
+TEST(ReadDecimalNumber, TooLargeANumberIsInfinite) {
+    double value = 0;
+    EXPECT_EQ(5u, ReadDecimalNumber("1e999", value));
+    EXPECT_TRUE(std::isinf(value));
 }
 
 TEST(TextBufferParseNumber, DecimalPointIsAPointWhateverTheLocale) {

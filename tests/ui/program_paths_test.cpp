@@ -263,6 +263,20 @@ TEST_F(SupportFolderTest, OwnWelcomePageElseTheSharedFolderElseTheProgramFolder)
     EXPECT_EQ(FindSupportDirectory(bin), bin);
 }
 
+TEST_F(SupportFolderTest, ExampleQuizzesAreTheQuizzesFolderWhenThereIsOne) {
+    const std::string share = m_strRoot + "/usr/share/torvi";
+    std::filesystem::create_directories(share);
+    EXPECT_EQ(FindExampleQuizFolder(share), "");
+    EXPECT_EQ(FindExampleQuizFolder(""), "");
+    // A file of that name is no folder of quizzes.
+    Put(share + "/quizzes", "not a folder");
+    EXPECT_EQ(FindExampleQuizFolder(share + "/"), "");
+    std::filesystem::remove(share + "/quizzes");
+    Put(share + "/quizzes/geography.txt", "Q\nA\n");
+    EXPECT_EQ(FindExampleQuizFolder(share), share + "/quizzes/");
+    EXPECT_EQ(FindExampleQuizFolder(share + "/"), share + "/quizzes/");
+}
+
 TEST_F(SupportFolderTest, WindowStartedElsewhereJudgesWithTheProgramsList) {
     Put(m_strProgramDirectory + "IgnoreW.TXT", "the\nof\n");
     AnswerCityQuestion();

@@ -401,6 +401,7 @@ TEST_F(QuizFlowTest, FailedLoadShowsTheMessageAndGoesBackToNoQuiz) {
               "answer.");
     EXPECT_EQ(m_window.messageBoxes[0].second, "Torvi");
     EXPECT_EQ(m_dlg->GetState(), QuizState::NoQuiz);
+    EXPECT_EQ(m_window.navigations.back(), m_strProgramDirectory + "Welcome.htm");
     EXPECT_EQ(m_window.title, "Halvan Torvi");
     EXPECT_EQ(m_window.feedback, "");
     EXPECT_EQ(m_window.comment, "");

@@ -4,14 +4,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -33,6 +36,19 @@ constexpr int kClientWidth = 323;
 constexpr int kClientHeight = 361;
 constexpr std::array<int, CWindowServices::kAnswerBoxes> kAnswerRows = {116, 129, 142, 156, 169,
                                                                         182, 195, 208, 221, 234};
+
+// A disabled answer box keeps what the learner typed while the correct answer
+// stands beside it, so its text is drawn in the normal text colour, not in the
+// style's faint disabled one. The colour follows the style and palette in force.
+void DrawDisabledTextAsNormal(QLineEdit* box) {
+    QPalette palette = box->palette();
+    const QColor normal = palette.color(QPalette::Active, QPalette::Text);
+    if (palette.isBrushSet(QPalette::Disabled, QPalette::Text) &&
+        palette.color(QPalette::Disabled, QPalette::Text) == normal)
+        return; // already so: setting it again would only announce another change
+    palette.setColor(QPalette::Disabled, QPalette::Text, normal);
+    box->setPalette(palette);
+}
 
 } // namespace
 
@@ -120,6 +136,7 @@ QLineEdit* CTorviMainWindow::CreateAnswerBox(int number, int y) {
     box->setGeometry(m_units.Rect(67, y, 239, 12));
     box->setFrame(true);
     box->setFocusPolicy(Qt::StrongFocus);
+    DrawDisabledTextAsNormal(box);
     m_tabStops.push_back(box);
     return box;
 }
@@ -364,21 +381,28 @@ void CTorviMainWindow::ShowMessageBox(const std::string& text, const std::string
 }
 
 bool CTorviMainWindow::ChooseOpenFile(std::string& path) {
+    QString chosen;
     if (!m_strOpenFileAnswer.isEmpty()) {
-        path = Utf8FromQString(m_strOpenFileAnswer);
+        chosen = m_strOpenFileAnswer;
         m_strOpenFileAnswer.clear();
-        return true;
+    } else {
+        QFileDialog dialog(this);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(QStringLiteral("*.txt"));
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+        const bool folderThere = !m_strOpenFolder.isEmpty() && QDir(m_strOpenFolder).exists();
+        dialog.setDirectory(folderThere ? m_strOpenFolder : QDir::currentPath());
+        // The name box starts as the filter, as it reads in the dialog template.
+        dialog.selectFile(QStringLiteral("*.txt"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return false;
+        }
+        chosen = dialog.selectedFiles().constFirst();
     }
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("*.txt"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setDirectory(QDir::currentPath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return false;
-    }
-    path = Utf8FromQString(dialog.selectedFiles().constFirst());
+    // Remembered for this run only; nothing is written anywhere.
+    m_strOpenFolder = QFileInfo(chosen).absolutePath();
+    path = Utf8FromQString(chosen);
     return true;
 }
 
@@ -477,6 +501,13 @@ bool CTorviMainWindow::IsOwnKeyTarget(QObject* watched) const {
 bool CTorviMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && IsOwnKeyTarget(watched)) {
         return HandleKeyPress(static_cast<QKeyEvent*>(event));
+    }
+    // A new style or palette brings its own text colour.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        for (QLineEdit* box : m_answerBoxes) {
+            if (box != nullptr && watched == box)
+                DrawDisabledTextAsNormal(box);
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -42,6 +42,10 @@ public:
     // buttons, pageView, menuBar, the menus and their actions, openAction and
     // the like).
     void SetOpenFileAnswer(const QString& path) { m_strOpenFileAnswer = path; }
+    // The folder the open-file dialog starts in until a quiz is chosen (the
+    // example quizzes); empty for the current folder. After that it starts in
+    // the folder of the quiz chosen last, for the rest of the run.
+    void SetOpenFileFolder(const QString& folder) { m_strOpenFolder = folder; }
 
     // CWindowServices
     std::string GetAnswerText(int box) override;
@@ -124,5 +128,6 @@ private:
     QAction* m_pActAbout = nullptr;
     std::vector<QWidget*> m_tabStops;
     QString m_strOpenFileAnswer;
+    QString m_strOpenFolder;
     bool m_bFocusPlaced = false;
 };
