@@ -17,7 +17,7 @@ set(TORVI_LAYERS
     "qt:^ui/qt/:qt ui quiz judge text pattern sound"
     "ui:^ui/:ui quiz judge text pattern sound"
     "app:^app/:app qt ui quiz judge text pattern sound sound_sdl"
-    "terminal:^cli/(terminal_|run_folder):terminal ui quiz judge text pattern sound"
+    "terminal:^terminal/:terminal ui quiz judge text pattern sound"
     "cli:^cli/:cli terminal check ui quiz judge text pattern sound sound_sdl"
     "editor:^editor/:editor app qt check ui quiz judge text pattern sound sound_sdl")
 

@@ -1,50 +1,8 @@
-// torvi-cli run: plays a quiz in the terminal. A terminal window drives the
-// quiz window's own logic, so the flow, the judging, the feedback texts and the
-// score are those of the desktop program.
+// torvi-cli run: plays a quiz in the terminal.
 #pragma once
 
-#include <csignal>
-#include <cstdint>
-#include <iosfwd>
 #include <memory>
-#include <optional>
-#include <string>
 
 #include "cli/cli_common.h"
-#include "text/item_list.h"
-
-class CAudioPlayer;
-
-struct SRunOptions {
-    std::string quizPath;
-    // Replaces the ignore list the question set read at start; null keeps it.
-    const CTextList* ignoreWords = nullptr;
-    bool jumbled = false;
-    bool noSound = false;
-    // Sets the random source's three lags: N mod 22, (N div 22) mod 22 and
-    // (N div 484) mod 22.
-    std::optional<uint64_t> seed;
-    // Writes each line read after its prompt, so that a transcript of piped
-    // input reads like a session at the terminal.
-    bool echoInput = false;
-    // Set by a signal handler (Ctrl+C, a closed terminal): the session reads no
-    // more lines and ends the quiz as the end of the input does.
-    const volatile std::sig_atomic_t* interrupted = nullptr;
-};
-
-// Typed lines longer than this are cut; the answer boxes read far less.
-constexpr size_t kMaxTypedLineBytes = 64 * 1024;
-
-// Plays the quiz at options.quizPath with lines read from in, the session
-// written to out and failures to err. programDirectory holds the sound cues.
-// The page files go into pageDirectory when one is given (the session's own
-// folder), else where the desktop program would put them. Returns the exit
-// code: 0 once the quiz was played, 1 when the quiz file does not load.
-int PlayQuiz(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
-             CAudioPlayer* player, const std::string& programDirectory,
-             const std::optional<std::string>& pageDirectory);
-
-// The three lags --seed N gives.
-void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third);
 
 std::unique_ptr<CCliCommand> MakeRunCommand();

@@ -25,6 +25,50 @@ constexpr const char kUtf8PageTemplate[] = TORVI_PAGE_TEMPLATE("utf-8");
 #undef TORVI_PAGE_TEMPLATE
 
 static_assert(sizeof kLatinPageTemplate - 1 == 251, "the page template is 251 characters");
+
+// The template's fixed parts: before the width, between the width and the
+// text, and after the text.
+struct CTemplateParts {
+    std::string_view head;
+    std::string_view middle;
+    std::string_view tail;
+};
+
+CTemplateParts SplitTemplate(std::string_view page) {
+    const size_t width = page.find("%d");
+    const size_t text = page.find("%s");
+    return {page.substr(0, width), page.substr(width + 2, text - width - 2), page.substr(text + 2)};
+}
+
+bool ReadTemplateText(std::string_view page, const CTemplateParts& parts, std::string& text) {
+    if (!page.starts_with(parts.head))
+        return false;
+    const size_t widthEnd = page.find(parts.middle, parts.head.size());
+    if (widthEnd == std::string_view::npos || widthEnd == parts.head.size())
+        return false;
+    for (size_t i = parts.head.size(); i < widthEnd; ++i) {
+        if ((page[i] < '0' || page[i] > '9') && page[i] != '-')
+            return false;
+    }
+    const size_t textStart = widthEnd + parts.middle.size();
+    if (page.size() < textStart + parts.tail.size() || !page.ends_with(parts.tail))
+        return false;
+    const std::string_view layer =
+        page.substr(textStart, page.size() - parts.tail.size() - textStart);
+    // The composer turned each line end into "<br>\n"; turn it back.
+    text.clear();
+    text.reserve(layer.size());
+    size_t i = 0;
+    while (i < layer.size()) {
+        if (layer.compare(i, 5, "<br>\n") == 0) {
+            text += '\n';
+            i += 5;
+        } else {
+            text += layer[i++];
+        }
+    }
+    return true;
+}
 } // namespace
 
 CTextBuffer ComposePage(const char* text, int width, bool utf8) {
@@ -41,6 +85,11 @@ CTextBuffer ComposePage(const char* text, int width, bool utf8) {
     else
         page.Format(kLatinPageTemplate, width, body.GetText());
     return page;
+}
+
+bool ReadComposedText(std::string_view page, std::string& text) {
+    return ReadTemplateText(page, SplitTemplate(kUtf8PageTemplate), text) ||
+           ReadTemplateText(page, SplitTemplate(kLatinPageTemplate), text);
 }
 
 bool WritePageFile(const char* text, const std::string& path, int width, bool utf8) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "text/text_buffer.h"
 
@@ -19,3 +20,9 @@ CTextBuffer ComposePage(const char* text, int width, bool utf8 = false);
 // on a failure the name keeps what it held, no other file is left behind, and
 // nothing is reported any further.
 bool WritePageFile(const char* text, const std::string& path, int width, bool utf8 = false);
+
+// The other way round: when page is a page ComposePage wrapped from a plain
+// text (either charset, any width), text receives that text as it was written,
+// each "<br>\n" back to a line end, and the result is true. Any other page,
+// an HTML page kept as it was or an altered template, gives false.
+bool ReadComposedText(std::string_view page, std::string& text);

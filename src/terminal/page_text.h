@@ -1,8 +1,6 @@
-// Texts on their way to and from a terminal: pages turned into readable text,
-// window texts made safe to print, typed lines cleaned into answer-box texts.
+// Question and explanation pages turned into readable text for a terminal.
 #pragma once
 
-#include <istream>
 #include <string>
 #include <string_view>
 
@@ -24,19 +22,3 @@ std::string PlainPageTextToText(std::string_view text);
 // other file is read as a whole HTML document. quizIsUtf8 tells how the page's
 // bytes are encoded: UTF-8, or Windows-1252 byte by byte.
 std::string PageFileToText(std::string_view bytes, bool quizIsUtf8);
-
-// A window text (UTF-8) ready to print: CR LF and lone CR become LF, tabs stay,
-// every other control character is dropped so that a quiz file cannot steer
-// the terminal.
-std::string PrintableText(std::string_view text);
-
-// A typed line as answer-box text: a line that is not valid UTF-8 is read as
-// Windows-1252 (as a Latin-1 terminal sends it), terminal escape sequences
-// (arrow keys and the like) and control characters are dropped, and a tab
-// becomes a blank.
-std::string CleanTypedLine(std::string_view line);
-
-// Reads one line of at most maxBytes bytes (the rest of a longer line is read
-// and dropped, cut at a character boundary); the line end is not kept. False
-// at the end of the input when nothing was read.
-bool ReadBoundedLine(std::istream& in, std::string& line, size_t maxBytes);

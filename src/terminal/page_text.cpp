@@ -1,4 +1,4 @@
-#include "cli/terminal_text.h"
+#include "terminal/page_text.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,10 @@
 #include <initializer_list>
 #include <vector>
 
+#include "terminal/printable_text.h"
 #include "text/ascii.h"
 #include "text/encoding.h"
+#include "ui/page_composer.h"
 
 namespace {
 
@@ -32,17 +34,6 @@ size_t FindNoCase(std::string_view text, size_t from, std::string_view what) {
             return i;
     }
     return std::string_view::npos;
-}
-
-// C1 control characters are two bytes in UTF-8: C2 80 to C2 9F.
-bool IsC1Control(std::string_view text, size_t at) {
-    return at + 1 < text.size() && static_cast<unsigned char>(text[at]) == 0xC2 &&
-           static_cast<unsigned char>(text[at + 1]) >= 0x80 &&
-           static_cast<unsigned char>(text[at + 1]) <= 0x9F;
-}
-
-bool IsOtherControl(unsigned char c) {
-    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
 }
 
 // Named character references: the markup five, the Latin-1 letters and signs,
@@ -452,7 +443,7 @@ std::string MarkupToText(std::string_view html, bool collapseBlanks) {
             ++i;
         } else if (IsOtherControl(byte)) {
             ++i;
-        } else if (IsC1Control(html, i)) {
+        } else if (IsC1ControlAt(html, i)) {
             i += 2;
         } else {
             // One whole UTF-8 character at a time, so a pending blank never
@@ -473,38 +464,6 @@ std::string MarkupToText(std::string_view html, bool collapseBlanks) {
     return writer.Finish();
 }
 
-// The page template's fixed parts around the width and the layer's text.
-constexpr std::string_view kTemplateHead =
-    "<html>\n<head>\n<title>Untitled Document</title>\n"
-    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=";
-constexpr std::string_view kTemplateLayerStart =
-    "\">\n</head>\n<body>\n<div id=\"Layer1\" style=\"position:absolute; width:";
-constexpr std::string_view kTemplateLayerStyleEnd = "px; height:235px; z-index:1; left: 1px;\">";
-constexpr std::string_view kTemplateTail = "</div>\n</body>\n</html>";
-
-// The layer's text when page is a page composed from the template.
-bool ExtractLayer(std::string_view page, std::string_view& layer) {
-    if (page.substr(0, kTemplateHead.size()) != kTemplateHead)
-        return false;
-    const size_t layerStart = page.find(kTemplateLayerStart, kTemplateHead.size());
-    if (layerStart == std::string_view::npos)
-        return false;
-    const size_t widthStart = layerStart + kTemplateLayerStart.size();
-    const size_t styleEnd = page.find(kTemplateLayerStyleEnd, widthStart);
-    if (styleEnd == std::string_view::npos)
-        return false;
-    for (size_t i = widthStart; i < styleEnd; ++i) {
-        if (!IsAsciiDigit(page[i]) && page[i] != '-')
-            return false;
-    }
-    const size_t textStart = styleEnd + kTemplateLayerStyleEnd.size();
-    if (page.size() < textStart + kTemplateTail.size() ||
-        page.substr(page.size() - kTemplateTail.size()) != kTemplateTail)
-        return false;
-    layer = page.substr(textStart, page.size() - kTemplateTail.size() - textStart);
-    return true;
-}
-
 } // namespace
 
 std::string HtmlToText(std::string_view html) {
@@ -517,132 +476,8 @@ std::string PlainPageTextToText(std::string_view text) {
 
 std::string PageFileToText(std::string_view bytes, bool quizIsUtf8) {
     const std::string page = quizIsUtf8 ? ToUtf8(bytes) : Cp1252ToUtf8(bytes);
-    std::string_view layer;
-    if (!ExtractLayer(page, layer))
-        return HtmlToText(page);
-    // The composer turned each line end into "<br>\n"; turn it back.
     std::string text;
-    text.reserve(layer.size());
-    size_t i = 0;
-    while (i < layer.size()) {
-        if (layer.compare(i, 5, "<br>\n") == 0) {
-            text += '\n';
-            i += 5;
-        } else {
-            text += layer[i++];
-        }
-    }
-    return PlainPageTextToText(text);
-}
-
-std::string PrintableText(std::string_view text) {
-    const std::string utf8 = ToUtf8(text);
-    std::string out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c == '\r') {
-            out += '\n';
-            if (i + 1 < utf8.size() && utf8[i + 1] == '\n')
-                ++i;
-        } else if (IsOtherControl(c)) {
-            continue;
-        } else if (IsC1Control(utf8, i)) {
-            ++i;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-std::string CleanTypedLine(std::string_view line) {
-    const std::string utf8 = ToUtf8(line);
-    std::string out;
-    out.reserve(utf8.size());
-    size_t i = 0;
-    while (i < utf8.size()) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c == 0x1B) {
-            // Escape sequences a terminal sends for arrow and function keys, or
-            // that a pasted text carries: CSI (ESC [ ... final), SS3 (ESC O x),
-            // OSC (ESC ] ... BEL or ESC \), or ESC and one character.
-            ++i;
-            if (i >= utf8.size())
-                break;
-            const char kind = utf8[i++];
-            if (kind == '[') {
-                while (i < utf8.size() && !(utf8[i] >= 0x40 && utf8[i] <= 0x7E))
-                    ++i;
-                if (i < utf8.size())
-                    ++i;
-            } else if (kind == 'O') {
-                if (i < utf8.size())
-                    ++i;
-            } else if (kind == ']') {
-                while (i < utf8.size() && utf8[i] != '\a' &&
-                       !(utf8[i] == 0x1B && i + 1 < utf8.size() && utf8[i + 1] == '\\'))
-                    ++i;
-                if (i < utf8.size())
-                    i += utf8[i] == '\a' ? 1 : 2;
-            }
-            continue;
-        }
-        if (c == '\t') {
-            out += ' ';
-            ++i;
-        } else if (c < 0x20 || c == 0x7F) {
-            ++i;
-        } else if (IsC1Control(utf8, i)) {
-            i += 2;
-        } else {
-            out += static_cast<char>(c);
-            ++i;
-        }
-    }
-    return out;
-}
-
-bool ReadBoundedLine(std::istream& in, std::string& line, size_t maxBytes) {
-    line.clear();
-    std::streambuf* buffer = in.rdbuf();
-    if (!buffer || !in.good()) {
-        in.setstate(std::ios::failbit);
-        return false;
-    }
-    bool readAny = false;
-    bool cut = false;
-    for (;;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(readAny ? std::ios::eofbit : (std::ios::eofbit | std::ios::failbit));
-            break;
-        }
-        readAny = true;
-        if (c == '\n')
-            break;
-        if (line.size() < maxBytes)
-            line += static_cast<char>(c);
-        else
-            cut = true;
-    }
-    if (!readAny)
-        return false;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    if (cut) {
-        // Drop a character the cut split in two.
-        size_t end = line.size();
-        size_t lead = end;
-        while (lead > 0 && (static_cast<unsigned char>(line[lead - 1]) & 0xC0) == 0x80 &&
-               end - lead < 3)
-            --lead;
-        if (lead > 0) {
-            const auto b = static_cast<unsigned char>(line[lead - 1]);
-            const size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-            if (b >= 0xC0 && end - (lead - 1) < need)
-                line.resize(lead - 1);
-        }
-    }
-    return true;
+    if (ReadComposedText(page, text))
+        return PlainPageTextToText(text);
+    return HtmlToText(page);
 }

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/cmd_run.h"
-#include "cli_test_support.h"
+#include "terminal/line_input.h"
+#include "terminal/run_session.h"
+#include "support/temp_dir.h"
 #include "quiz/question_set.h"
 #include "sound/audio_player.h"
 #include "support/random_start.h"
 
-using cli_test::CTempDir;
+
 
 namespace {
 
@@ -393,7 +394,7 @@ TEST_F(RunTranscript, SoundCuesFollowTheSoundOption) {
     m_programDir.Write("WrongAnswer1.wav", wave + "wrong");
 
     // Cues are looked for in the current folder first.
-    const cli_test::CCurrentDirectory cwd(m_programDir.Path());
+    const CCurrentDirectory cwd(m_programDir.Path());
     ASSERT_TRUE(cwd.Changed());
 
     RecordingPlayer withSound;

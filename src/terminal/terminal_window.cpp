@@ -1,4 +1,4 @@
-#include "cli/terminal_window.h"
+#include "terminal/terminal_window.h"
 
 #include <fstream>
 #include <iterator>

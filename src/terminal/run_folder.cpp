@@ -1,4 +1,4 @@
-#include "cli/run_folder.h"
+#include "terminal/run_folder.h"
 
 #include <cstdlib>
 #include <filesystem>

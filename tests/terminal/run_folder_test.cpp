@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/cmd_run.h"
-#include "cli/run_folder.h"
-#include "cli_test_support.h"
+#include "terminal/run_session.h"
+#include "terminal/run_folder.h"
+#include "support/temp_dir.h"
 #include "sound/audio_player.h"
 
-using cli_test::CTempDir;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -73,7 +73,7 @@ TEST(RunFolder, SessionPlaysTheLinkedCuesAndWritesItsPagesThere) {
     ASSERT_TRUE(folder.Create(program.Path(), base.Path()));
 
     // Cues are looked for in the current folder first: use one without any.
-    const cli_test::CCurrentDirectory cwd(base.Path());
+    const CCurrentDirectory cwd(base.Path());
     CTextList noWords;
     SRunOptions options;
     options.quizPath = std::string(TORVI_TEST_DATA_DIR) + "/run/capitals.txt";

@@ -1,0 +1,328 @@
+#include "terminal/run_session.h"
+
+#include <iostream>
+#include <string_view>
+
+#include "quiz/random_source.h"
+#include "terminal/line_input.h"
+#include "terminal/page_text.h"
+#include "terminal/printable_text.h"
+#include "terminal/terminal_window.h"
+#include "terminal/transcript.h"
+#include "text/ascii.h"
+#include "ui/torvi_dlg.h"
+
+namespace {
+
+// What PlayQuiz returns.
+constexpr int kQuizPlayed = 0;
+constexpr int kQuizNotLoaded = 1;
+
+constexpr const char kHint[] = "Type each answer and press Enter; :help lists the commands.";
+constexpr const char kContinuePrompt[] = "Press Enter to continue: ";
+constexpr const char kFinishedPrompt[] = "Press Enter to leave, or type :restart to play again: ";
+
+std::string Trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        c = FoldAscii(c);
+    return text;
+}
+
+class CRunSession {
+public:
+    CRunSession(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
+                CAudioPlayer* player, const std::string& programDirectory,
+                const std::optional<std::string>& pageDirectory)
+        : m_options(options), m_in(in), m_err(err), m_transcript(out),
+          m_dlg(m_window, player, programDirectory, pageDirectory) {}
+
+    int Run();
+
+private:
+    enum class ECommand { NotACommand, Handled, Leave };
+
+    // Prints what the window put up since the last call. False when a message
+    // box came up (the quiz did not load).
+    bool PrintEvents();
+    std::string Prompt() const;
+    bool ReadLine(std::string& line);
+    ECommand RunCommand(const std::string& line);
+    void RunButton(EButton button, void (CTorviDlg::*handler)(), const char* unavailable);
+    void ShowHelp();
+    // A line that is not a command, in the current state.
+    bool TakeLine(const std::string& line);
+
+    const SRunOptions& m_options;
+    std::istream& m_in;
+    std::ostream& m_err;
+    CTranscript m_transcript;
+    CTerminalWindow m_window;
+    CTorviDlg m_dlg;
+};
+
+int CRunSession::Run() {
+    if (m_options.ignoreWords) {
+        CTextList& words = m_dlg.GetQuestionSet().GetIgnoreWords();
+        words.RemoveAll();
+        for (const CTextBuffer* word : *m_options.ignoreWords)
+            words.Add(new CTextBuffer(*word));
+    }
+    // The question set seeded the random source when it was built; a seed given
+    // on the command line replaces that choice.
+    if (m_options.seed) {
+        int32_t first = 0;
+        int32_t second = 0;
+        int32_t third = 0;
+        SeedLags(*m_options.seed, first, second, third);
+        SetRandomLags(first, second, third);
+    }
+
+    m_dlg.OnInitDialog();
+    if (m_options.jumbled)
+        m_dlg.OnOrderJumbledUp();
+    if (m_options.noSound && m_dlg.IsSoundOn())
+        m_dlg.OnOptionsSound();
+    m_window.TakeEvents();
+
+    m_window.SetOpenFilePath(m_options.quizPath);
+    m_dlg.OnFileOpen();
+    if (!PrintEvents() || m_dlg.GetState() == QuizState::NoQuiz)
+        return kQuizNotLoaded;
+
+    std::string line;
+    for (;;) {
+        m_transcript.Prompt(Prompt());
+        if (m_transcript.Lost() || !ReadLine(line)) {
+            m_transcript.InputEnded();
+            // The end of the input ends the quiz as Quit does.
+            if (m_window.IsButtonEnabled(EButton::Quit)) {
+                m_dlg.OnQuit();
+                PrintEvents();
+            }
+            break;
+        }
+        m_transcript.Answered(line, m_options.echoInput);
+        const ECommand command = RunCommand(line);
+        if (command == ECommand::Leave)
+            break;
+        if (command == ECommand::NotACommand) {
+            const std::string_view answer = Trimmed(line).starts_with("::")
+                                                ? std::string_view(line).substr(line.find(':') + 1)
+                                                : std::string_view(line);
+            if (!TakeLine(std::string(answer)))
+                break;
+        }
+        PrintEvents();
+    }
+    m_transcript.Flush();
+    return kQuizPlayed;
+}
+
+bool CRunSession::PrintEvents() {
+    bool loaded = true;
+    for (const STerminalEvent& event : m_window.TakeEvents()) {
+        switch (event.kind) {
+        case ETerminalEvent::Title:
+            m_transcript.Line(PrintableText(event.text));
+            if (m_dlg.GetState() != QuizState::NoQuiz)
+                m_transcript.Line(kHint);
+            break;
+        case ETerminalEvent::Feedback:
+        case ETerminalEvent::Comment:
+            m_transcript.Block(PrintableText(event.text), false);
+            break;
+        case ETerminalEvent::Page:
+            // Without a quiz the window shows its welcome page; the terminal has
+            // none, and a quiz that does not load ends the run.
+            if (m_dlg.GetState() == QuizState::NoQuiz)
+                break;
+            if (event.readable)
+                m_transcript.Block(PageFileToText(event.detail, m_dlg.GetQuestionSet().IsUtf8()),
+                                   true);
+            else
+                m_transcript.Block("(the page " + PrintableText(event.text) + " could not be read)",
+                                   true);
+            break;
+        case ETerminalEvent::Message:
+            m_transcript.Flush();
+            m_err << PrintableText(event.detail) << ": " << PrintableText(event.text) << '\n';
+            loaded = false;
+            break;
+        }
+    }
+    return loaded;
+}
+
+std::string CRunSession::Prompt() const {
+    if (m_dlg.GetState() == QuizState::Asking) {
+        const int open = m_window.CountOpenAnswerBoxes();
+        const int box = m_window.NextUnansweredBox();
+        if (open > 0 && box >= 0)
+            return "Answer " + std::to_string(box + 1) + " of " + std::to_string(open) + ": ";
+        return kContinuePrompt;
+    }
+    if (m_dlg.GetState() == QuizState::Finished)
+        return kFinishedPrompt;
+    return kContinuePrompt;
+}
+
+bool CRunSession::ReadLine(std::string& line) {
+    if (m_options.interrupted && *m_options.interrupted)
+        return false;
+    std::string raw;
+    if (!ReadBoundedLine(m_in, raw, kMaxTypedLineBytes))
+        return false;
+    line = CleanTypedLine(raw);
+    return true;
+}
+
+bool CRunSession::TakeLine(const std::string& line) {
+    switch (m_dlg.GetState()) {
+    case QuizState::Asking: {
+        const int box = m_window.NextUnansweredBox();
+        if (box >= 0)
+            m_window.TypeAnswer(box, line);
+        // Every open box answered (or none to answer): what Enter does.
+        if (m_window.NextUnansweredBox() < 0)
+            m_dlg.OnEnter();
+        return true;
+    }
+    case QuizState::ShowingCorrection:
+        m_dlg.OnEnter();
+        return true;
+    case QuizState::Finished:
+    case QuizState::NoQuiz:
+    case QuizState::ChoosingQuestion:
+    case QuizState::Judging:
+        break;
+    }
+    return false;
+}
+
+CRunSession::ECommand CRunSession::RunCommand(const std::string& line) {
+    const std::string text = Trimmed(line);
+    if (text.empty() || text[0] != ':' || text.starts_with("::"))
+        return ECommand::NotACommand;
+    const size_t wordEnd = text.find(' ');
+    const std::string word =
+        LowerAscii(text.substr(1, wordEnd == std::string::npos ? std::string::npos : wordEnd - 1));
+    const std::string argument =
+        wordEnd == std::string::npos ? std::string() : LowerAscii(Trimmed(text.substr(wordEnd)));
+
+    const auto noArgument = [&]() {
+        if (argument.empty())
+            return true;
+        m_transcript.Line(":" + word + " takes no argument.");
+        return false;
+    };
+
+    if (word == "quit") {
+        if (noArgument())
+            RunButton(EButton::Quit, &CTorviDlg::OnQuit,
+                      "Quit is not available now (only while a question is asked or corrected).");
+    } else if (word == "restart") {
+        if (noArgument())
+            RunButton(EButton::Restart, &CTorviDlg::OnRestart, "Restart is not available now.");
+    } else if (word == "repeat") {
+        if (noArgument())
+            RunButton(EButton::Repeat, &CTorviDlg::OnRepeatQuestion,
+                      "Repeat Question is not available now (only after a wrong answer).");
+    } else if (word == "explain") {
+        if (noArgument())
+            RunButton(EButton::Explanation, &CTorviDlg::OnExplanation,
+                      "Explanation is not available now (only after a wrong answer to a "
+                      "question that has one).");
+    } else if (word == "order") {
+        if (argument == "in") {
+            m_dlg.OnOrderInOrder();
+            m_transcript.Line("Questions come in file order from the next question on.");
+        } else if (argument == "jumbled") {
+            m_dlg.OnOrderJumbledUp();
+            m_transcript.Line("Questions come jumbled up from the next question on.");
+        } else {
+            m_transcript.Line(std::string("Questions come ") +
+                              (m_window.IsMenuItemChecked(EMenuItem::JumbledUp) ? "jumbled up"
+                                                                                : "in file order") +
+                              "; use :order in or :order jumbled.");
+        }
+    } else if (word == "sound") {
+        if (argument == "on" || argument == "off") {
+            const bool on = argument == "on";
+            if (m_dlg.IsSoundOn() != on)
+                m_dlg.OnOptionsSound();
+            m_transcript.Line(on ? "Sound is on." : "Sound is off.");
+        } else {
+            m_transcript.Line(std::string("Sound is ") + (m_dlg.IsSoundOn() ? "on" : "off") +
+                              "; use :sound on or :sound off.");
+        }
+    } else if (word == "help") {
+        ShowHelp();
+    } else {
+        m_transcript.Line("Unknown command \":" + word +
+                          "\"; :help lists the commands (start an answer with \"::\" to "
+                          "begin it with \":\").");
+    }
+    return ECommand::Handled;
+}
+
+void CRunSession::RunButton(EButton button, void (CTorviDlg::*handler)(), const char* unavailable) {
+    if (!m_window.IsButtonEnabled(button)) {
+        m_transcript.Line(unavailable);
+        return;
+    }
+    (m_dlg.*handler)();
+}
+
+void CRunSession::ShowHelp() {
+    struct SEntry {
+        const char* usage;
+        const char* meaning;
+        int button; // -1: a menu, always there
+    };
+    static constexpr SEntry kEntries[] = {
+        {":quit", "end the quiz and show the score", static_cast<int>(EButton::Quit)},
+        {":restart", "start the quiz again from the beginning", static_cast<int>(EButton::Restart)},
+        {":repeat", "ask the question again after a wrong answer (it then scores nothing)",
+         static_cast<int>(EButton::Repeat)},
+        {":explain", "show the explanation after a wrong answer",
+         static_cast<int>(EButton::Explanation)},
+        {":order in|jumbled", "ask the next questions in file order or jumbled up", -1},
+        {":sound on|off", "play the sound cues or not", -1},
+        {":help", "show this list", -1},
+    };
+    m_transcript.Line("Commands, each on a line of its own:");
+    for (const SEntry& entry : kEntries) {
+        std::string line = "  " + std::string(entry.usage);
+        line.append(line.size() < 21 ? 21 - line.size() : 1, ' ');
+        line += entry.meaning;
+        if (entry.button >= 0 && !m_window.IsButtonEnabled(static_cast<EButton>(entry.button)))
+            line += " (not now)";
+        m_transcript.Line(line);
+    }
+    m_transcript.Line("Any other line is an answer; \"::\" at its start types one \":\".");
+    m_transcript.Line("The end of the input (Ctrl+D) ends the quiz as :quit does.");
+}
+
+} // namespace
+
+void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third) {
+    first = static_cast<int32_t>(seed % 22);
+    second = static_cast<int32_t>((seed / 22) % 22);
+    third = static_cast<int32_t>((seed / 484) % 22);
+}
+
+int PlayQuiz(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
+             CAudioPlayer* player, const std::string& programDirectory,
+             const std::optional<std::string>& pageDirectory) {
+    CRunSession session(options, in, out, err, player, programDirectory, pageDirectory);
+    return session.Run();
+}
+

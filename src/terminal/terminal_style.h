@@ -1,0 +1,34 @@
+// CTerminalStyle: colour and weight on a terminal. With colour on, each
+// styled text is wrapped in its SGR sequence and a reset; with colour off the
+// text comes back exactly as given, so a transcript without colour is plain.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class CTerminalStyle {
+public:
+    explicit CTerminalStyle(bool colour = false) : m_bColour(colour) {}
+
+    bool IsColour() const { return m_bColour; }
+
+    std::string Bold(std::string_view text) const { return Styled("1", text); }
+    std::string Dim(std::string_view text) const { return Styled("2", text); }
+    // The verdicts: green for a right answer, red for a wrong one.
+    std::string Right(std::string_view text) const { return Styled("32", text); }
+    std::string Wrong(std::string_view text) const { return Styled("31", text); }
+
+private:
+    std::string Styled(std::string_view code, std::string_view text) const {
+        if (!m_bColour || text.empty())
+            return std::string(text);
+        std::string styled = "\x1b[";
+        styled += code;
+        styled += 'm';
+        styled += text;
+        styled += "\x1b[0m";
+        return styled;
+    }
+
+    bool m_bColour;
+};
