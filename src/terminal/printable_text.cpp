@@ -79,4 +79,3 @@ std::string CleanTypedLine(std::string_view line) {
     }
     return out;
 }
-

@@ -325,4 +325,3 @@ int PlayQuiz(const SRunOptions& options, std::istream& in, std::ostream& out, st
     CRunSession session(options, in, out, err, player, programDirectory, pageDirectory);
     return session.Run();
 }
-

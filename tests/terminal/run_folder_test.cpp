@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "terminal/run_session.h"
-#include "terminal/run_folder.h"
-#include "support/temp_dir.h"
 #include "sound/audio_player.h"
-
+#include "support/temp_dir.h"
+#include "terminal/run_folder.h"
+#include "terminal/run_session.h"
 
 namespace fs = std::filesystem;
 

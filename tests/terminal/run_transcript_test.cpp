@@ -6,14 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "terminal/line_input.h"
-#include "terminal/run_session.h"
-#include "support/temp_dir.h"
 #include "quiz/question_set.h"
 #include "sound/audio_player.h"
 #include "support/random_start.h"
-
-
+#include "support/temp_dir.h"
+#include "terminal/line_input.h"
+#include "terminal/run_session.h"
 
 namespace {
 
