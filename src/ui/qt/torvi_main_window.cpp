@@ -8,17 +8,20 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "sound/audio_player.h"
 #include "ui/program_start.h"
@@ -49,6 +52,55 @@ void DrawDisabledTextAsNormal(QLineEdit* box) {
     palette.setColor(QPalette::Disabled, QPalette::Text, normal);
     box->setPalette(palette);
 }
+
+// A read-only text box whose frame keeps its four sides at any scale. At a scale
+// such as 1.25 or 1.5 a box's edge falls inside a screen pixel: Qt clips the box
+// to the pixels whose greater part it covers, while the style draws the frame's
+// one-pixel lines on the pixel the edge falls in, so a line lands outside the
+// box and is cut away, or inside the text area and is painted over by it. At
+// such scales the box draws each line of the style's frame as a band one
+// window pixel wide instead: a band is rounded to screen pixels as the box and
+// its text area are, so it is always the pixels between them.
+class CTextBox final : public QPlainTextEdit {
+public:
+    explicit CTextBox(QWidget* parent) : QPlainTextEdit(parent) {}
+
+protected:
+    bool event(QEvent* event) override {
+        const qreal ratio = devicePixelRatioF();
+        if (event->type() != QEvent::Paint || ratio == std::round(ratio)) {
+            return QPlainTextEdit::event(event);
+        }
+        DrawFrameInBands();
+        return true;
+    }
+
+private:
+    void DrawFrameInBands() {
+        // The style's own frame, one window pixel to one image pixel, gives each
+        // line's colour, so the box looks as the style draws it at scale 1.
+        QImage look(size(), QImage::Format_ARGB32_Premultiplied);
+        look.fill(Qt::transparent);
+        {
+            QPainter lookPainter(&look);
+            drawFrame(&lookPainter);
+        }
+        QPainter painter(this);
+        const int w = width();
+        const int h = height();
+        for (int k = 0; k < frameWidth() && 2 * k + 2 < qMin(w, h); ++k) {
+            const QRect ring = rect().adjusted(k, k, -k, -k);
+            painter.fillRect(QRect(ring.left(), ring.top(), ring.width(), 1),
+                             look.pixelColor(w / 2, k));
+            painter.fillRect(QRect(ring.left(), ring.bottom(), ring.width(), 1),
+                             look.pixelColor(w / 2, h - 1 - k));
+            painter.fillRect(QRect(ring.left(), ring.top() + 1, 1, ring.height() - 2),
+                             look.pixelColor(k, h / 2));
+            painter.fillRect(QRect(ring.right(), ring.top() + 1, 1, ring.height() - 2),
+                             look.pixelColor(w - 1 - k, h / 2));
+        }
+    }
+};
 
 } // namespace
 
@@ -142,7 +194,7 @@ QLineEdit* CTorviMainWindow::CreateAnswerBox(int number, int y) {
 }
 
 QPlainTextEdit* CTorviMainWindow::CreateTextBox(const QString& name, const QRect& rect) {
-    auto* box = new QPlainTextEdit(m_pClient);
+    auto* box = new CTextBox(m_pClient);
     box->setObjectName(name);
     box->setGeometry(rect);
     // Read-only, long lines scroll instead of wrapping, and no scroll bars.
