@@ -1,7 +1,9 @@
-// Fuzzes reading a page file as terminal text: the first byte chooses the
-// quiz's encoding and whether colour is on, the rest is the page. Besides not
-// crashing or hanging, the text must be valid UTF-8 and hold no control
-// character but line ends and tabs, and no escape sequence but the style's own.
+// Fuzzes reading a page file as terminal text and wrapping it: the first byte
+// chooses the quiz's encoding, whether colour is on and the width, the rest is
+// the page. Besides not crashing or hanging, the text must be valid UTF-8 and
+// hold no control character but line ends and tabs, and no escape sequence but
+// the style's own; wrapping may only turn blanks into line ends and never
+// breaks an escape sequence.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "terminal/page_text.h"
 #include "terminal/terminal_style.h"
+#include "terminal/text_layout.h"
 #include "text/encoding.h"
 
 namespace {
@@ -29,6 +32,26 @@ void CheckTerminalSafe(std::string_view text) {
         }
     }
 }
+
+std::string WithoutWhitespace(std::string_view text) {
+    std::string kept;
+    for (const char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n')
+            kept += c;
+    }
+    return kept;
+}
+
+void CheckWrapped(std::string_view text, int width) {
+    const std::string wrapped = WrapText(text, width);
+    if (WithoutWhitespace(wrapped) != WithoutWhitespace(text))
+        __builtin_trap();
+    for (size_t at = wrapped.find('\x1B'); at != std::string::npos;
+         at = wrapped.find('\x1B', at + 1)) {
+        if (wrapped.compare(at, 4, "\x1B[1m") != 0 && wrapped.compare(at, 4, "\x1B[0m") != 0)
+            __builtin_trap();
+    }
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -41,5 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckTerminalSafe(text);
     if (!style.IsColour() && text.find('\x1B') != std::string::npos)
         __builtin_trap();
+    CheckWrapped(text, (data[0] >> 2) + 1);
     return 0;
 }
