@@ -298,13 +298,6 @@ TEST_F(TerminalSession, ColourMarksVerdictsQuestionsAndReplies) {
     EXPECT_NE(out.find("\nYou got 1/3 right.\n"), std::string::npos);
 }
 
-TEST_F(TerminalSession, TerminalWithoutColourWritesNoEscapes) {
-    const std::string out =
-        Play(Quiz("capitals.txt"), Lines({"Paris", "red", ":help", "x", "y"}), OnTerminal(false));
-    EXPECT_EQ(out.find('\x1b'), std::string::npos) << out;
-    EXPECT_NE(out.find("Answered wrong:"), std::string::npos);
-}
-
 TEST_F(TerminalSession, ColourIntoAPipeOnlyAddsTheEscapes) {
     const std::string input = Lines({"Lyon", ":explain", ":help", "", "red", ":bogus", "x", "y"});
     SRunOptions plain;
