@@ -1,5 +1,6 @@
 #include "terminal/run_session.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string_view>
 #include <vector>
