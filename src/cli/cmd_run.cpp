@@ -1,10 +1,12 @@
 #include "cli/cmd_run.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "judge/answer_judge.h"
@@ -37,11 +39,19 @@ public:
                                "N/484 mod 22).");
         m_pSeedOption->type_name("N");
         command.add_flag("--no-sound", m_options.noSound, "Start with the sound cues off.");
+        command
+            .add_option("--color", m_strColour,
+                        "When to colour the verdicts, the question and the replies: auto (on a "
+                        "terminal, unless NO_COLOR is set to a non-empty value), always (also "
+                        "into a pipe) or never. Default: auto.")
+            ->type_name("WHEN");
         command.add_option("QUIZ", m_options.quizPath, "The quiz file to play.")->required();
         command.footer(
             "Each line read is one answer (one per answer box, top to bottom) or a command: "
             ":quit, :restart, :repeat, :explain, :order in|jumbled, :sound on|off, :help. "
-            "Standard input may be a pipe; its end ends the quiz as :quit does.\n"
+            "Standard input may be a pipe; its end ends the quiz as :quit does. On a terminal "
+            "each question is headed by the progress, texts are wrapped at its width and the "
+            "score is followed by the questions answered wrong.\n"
             "Exit status: 0 once the quiz was played, 1 when the quiz file does not load, 2 "
             "on a usage error or an unreadable file, 130 when interrupted (Ctrl+C or Ctrl+\\), " +
             std::string(kExitOutputHelp) + ".");
@@ -59,6 +69,11 @@ public:
                                                  m_strSeed + "'");
             m_options.seed = seed;
         }
+
+        EColourChoice colour = EColourChoice::Auto;
+        if (!ParseColourChoice(m_strColour, colour))
+            return ReportUsageError(err, "--color takes auto, always or never, not '" +
+                                             m_strColour + "'");
 
         std::error_code ec;
         const std::filesystem::path quiz(m_options.quizPath);
@@ -79,6 +94,19 @@ public:
 
         m_options.ignoreWords = &judge.ignoreWords;
         m_options.echoInput = !isatty(STDIN_FILENO);
+
+        // Decorations belong to a terminal; a pipe or a file gets the plain
+        // transcript. The width is asked again before each print, so a resized
+        // window is followed.
+        m_options.terminal = isatty(STDOUT_FILENO) != 0;
+        m_options.width = [] {
+            struct winsize size {};
+            if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0)
+                return 0;
+            return static_cast<int>(size.ws_col);
+        };
+        m_options.style = CTerminalStyle(
+            WantsColour(colour, m_options.terminal, std::getenv("NO_COLOR"), std::getenv("TERM")));
 
         // The session's own folder stands in for the program folder and holds
         // its pages, so that they are not overwritten by another session's.
@@ -102,6 +130,18 @@ public:
     }
 
 private:
+    static bool ParseColourChoice(const std::string& text, EColourChoice& choice) {
+        if (text == "auto")
+            choice = EColourChoice::Auto;
+        else if (text == "always")
+            choice = EColourChoice::Always;
+        else if (text == "never")
+            choice = EColourChoice::Never;
+        else
+            return false;
+        return true;
+    }
+
     static bool ParseSeed(const std::string& text, uint64_t& seed) {
         if (text.empty() || text.size() > 19)
             return false;
@@ -118,6 +158,7 @@ private:
     SRunOptions m_options;
     CIgnoreWordsOption m_ignoreWords;
     std::string m_strSeed;
+    std::string m_strColour = "auto";
     CLI::Option* m_pSeedOption = nullptr;
 };
 

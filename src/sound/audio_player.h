@@ -14,4 +14,8 @@ public:
     // Returns once the cue started last has finished; players that cannot tell
     // return at once.
     virtual void WaitUntilDone() {}
+    // Waits at most the given time for the cue started last to finish; true
+    // once nothing plays any more. Players that cannot tell return true at once.
+    // A caller that must stay responsive waits in short slices.
+    virtual bool WaitFor(uint32_t /*milliseconds*/) { return true; }
 };

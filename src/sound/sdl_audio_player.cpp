@@ -160,3 +160,25 @@ void CSdlAudioPlayer::WaitUntilDone() {
     if (m_nFrequency > 0)
         SDL_Delay(static_cast<Uint32>(m_nBufferFrames * 1000ULL / m_nFrequency + 1));
 }
+
+bool CSdlAudioPlayer::WaitFor(uint32_t milliseconds) {
+    if (m_nDevice == 0)
+        return true;
+    const uint64_t deadline = SDL_GetTicks64() + milliseconds;
+    // A paused or stalled device drains nothing: nothing more will be heard.
+    while (SDL_GetQueuedAudioSize(m_nDevice) > 0 &&
+           SDL_GetAudioDeviceStatus(m_nDevice) == SDL_AUDIO_PLAYING) {
+        if (SDL_GetTicks64() >= deadline)
+            return false;
+        SDL_Delay(5);
+    }
+    // The device's own buffer still holds the cue's last samples; that wait is
+    // kept within the time given too.
+    if (m_nFrequency > 0) {
+        const uint64_t tail = m_nBufferFrames * 1000ULL / m_nFrequency + 1;
+        const uint64_t now = SDL_GetTicks64();
+        const uint64_t left = deadline > now ? deadline - now : 0;
+        SDL_Delay(static_cast<Uint32>(tail < left ? tail : left));
+    }
+    return true;
+}

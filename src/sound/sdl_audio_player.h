@@ -29,6 +29,7 @@ public:
     void Play(const unsigned char* data, uint32_t length) override;
     void Stop() override;
     void WaitUntilDone() override;
+    bool WaitFor(uint32_t milliseconds) override;
 
     // True once a device has been opened.
     bool HasDevice() const { return m_nDevice != 0; }

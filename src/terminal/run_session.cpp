@@ -1,9 +1,12 @@
 #include "terminal/run_session.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string_view>
+#include <vector>
 
 #include "quiz/random_source.h"
+#include "sound/audio_player.h"
 #include "terminal/line_input.h"
 #include "terminal/page_text.h"
 #include "terminal/printable_text.h"
@@ -21,6 +24,20 @@ constexpr int kQuizNotLoaded = 1;
 constexpr const char kHint[] = "Type each answer and press Enter; :help lists the commands.";
 constexpr const char kContinuePrompt[] = "Press Enter to continue: ";
 constexpr const char kFinishedPrompt[] = "Press Enter to leave, or type :restart to play again: ";
+constexpr const char kNotJudged[] = "(not judged: no answer box is open)";
+
+// How the window's feedback texts begin.
+constexpr std::string_view kRightVerdict = "You are Correct!!!";
+constexpr std::string_view kWrongVerdict = "You are wrong";
+constexpr std::string_view kScore = "You got ";
+
+// The page file a question is shown in; explanations have a file of their own.
+constexpr std::string_view kQuestionPageName = "QuestionTemp.html";
+
+// A cue still playing when the session ends is heard to its end, but the
+// program does not linger for a long one; a signal is looked at between slices.
+constexpr uint32_t kLastCueMilliseconds = 3000;
+constexpr uint32_t kLastCueSliceMilliseconds = 50;
 
 std::string Trimmed(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
@@ -36,13 +53,63 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
+bool EndsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (size_t start = 0;;) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+// The text with style applied to each of its lines, so that a reset at the end
+// of one line leaves the next as styled as the first.
+template <typename Style> std::string StyleLines(std::string_view text, Style style) {
+    std::string styled;
+    bool first = true;
+    for (const std::string_view line : SplitLines(text)) {
+        if (!first)
+            styled += '\n';
+        styled += style(line);
+        first = false;
+    }
+    return styled;
+}
+
+// A line without its outer blanks and tabs.
+std::string Stripped(std::string_view line) {
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(line.substr(first, line.find_last_not_of(" \t") - first + 1));
+}
+
+// The first line of a text that shows something.
+std::string FirstShownLine(std::string_view text) {
+    for (const std::string_view line : SplitLines(text)) {
+        std::string shown = Stripped(line);
+        if (!shown.empty())
+            return shown;
+    }
+    return {};
+}
+
 class CRunSession {
 public:
     CRunSession(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
                 CAudioPlayer* player, const std::string& programDirectory,
                 const std::optional<std::string>& pageDirectory)
-        : m_options(options), m_in(in), m_err(err), m_transcript(out),
-          m_dlg(m_window, player, programDirectory, pageDirectory) {}
+        : m_options(options), m_in(in), m_err(err), m_pPlayer(player), m_transcript(out),
+          m_dlg(m_window, player, programDirectory, pageDirectory) {
+        if (m_options.terminal)
+            m_transcript.SetWidth(m_options.width);
+    }
 
     int Run();
 
@@ -59,11 +126,32 @@ private:
     void ShowHelp();
     // A line that is not a command, in the current state.
     bool TakeLine(const std::string& line);
+    // A reply of the session's own, set apart from what the window puts up.
+    void Reply(const std::string& text) { m_transcript.Line(m_options.style.Dim(text)); }
+    void PrintFeedback(const std::string& text);
+    void PrintPage(const STerminalEvent& event);
+    void PrintMissedQuestions();
+    void LetTheLastCueFinish();
+
+    // A question answered wrong, for the list after the score.
+    struct SMissedQuestion {
+        int32_t index = -1;
+        std::string question;
+        std::string answers;
+    };
 
     const SRunOptions& m_options;
     std::istream& m_in;
     std::ostream& m_err;
+    CAudioPlayer* m_pPlayer;
     CTranscript m_transcript;
+    // Questions asked since the quiz started; a question asked again does not
+    // count twice.
+    int m_nAsked = 0;
+    bool m_bAskingAgain = false;
+    // The first line of the question page shown last.
+    std::string m_strQuestionLine;
+    std::vector<SMissedQuestion> m_missed;
     CTerminalWindow m_window;
     CTorviDlg m_dlg;
 };
@@ -123,19 +211,35 @@ int CRunSession::Run() {
         PrintEvents();
     }
     m_transcript.Flush();
+    LetTheLastCueFinish();
     return kQuizPlayed;
+}
+
+void CRunSession::LetTheLastCueFinish() {
+    if (!m_pPlayer)
+        return;
+    for (uint32_t waited = 0; waited < kLastCueMilliseconds; waited += kLastCueSliceMilliseconds) {
+        if (m_options.interrupted && *m_options.interrupted)
+            return;
+        if (m_pPlayer->WaitFor(kLastCueSliceMilliseconds))
+            return;
+    }
 }
 
 bool CRunSession::PrintEvents() {
     bool loaded = true;
+    bool scored = false;
     for (const STerminalEvent& event : m_window.TakeEvents()) {
         switch (event.kind) {
         case ETerminalEvent::Title:
             m_transcript.Line(PrintableText(event.text));
             if (m_dlg.GetState() != QuizState::NoQuiz)
-                m_transcript.Line(kHint);
+                Reply(kHint);
             break;
         case ETerminalEvent::Feedback:
+            PrintFeedback(PrintableText(event.text));
+            scored = scored || event.text.starts_with(kScore);
+            break;
         case ETerminalEvent::Comment:
             m_transcript.Block(PrintableText(event.text), false);
             break;
@@ -144,12 +248,7 @@ bool CRunSession::PrintEvents() {
             // none, and a quiz that does not load ends the run.
             if (m_dlg.GetState() == QuizState::NoQuiz)
                 break;
-            if (event.readable)
-                m_transcript.Block(PageFileToText(event.detail, m_dlg.GetQuestionSet().IsUtf8()),
-                                   true);
-            else
-                m_transcript.Block("(the page " + PrintableText(event.text) + " could not be read)",
-                                   true);
+            PrintPage(event);
             break;
         case ETerminalEvent::Message:
             m_transcript.Flush();
@@ -158,7 +257,85 @@ bool CRunSession::PrintEvents() {
             break;
         }
     }
+    if (scored && m_options.terminal)
+        PrintMissedQuestions();
     return loaded;
+}
+
+void CRunSession::PrintFeedback(const std::string& text) {
+    const bool right = text.starts_with(kRightVerdict);
+    const bool wrong = text.starts_with(kWrongVerdict);
+    if (!right && !wrong) {
+        m_transcript.Block(text, false);
+        return;
+    }
+    // The verdict line takes the colour; the answers under it stay plain.
+    const size_t verdictEnd = std::min(text.find('\n'), text.size());
+    const std::string_view verdict = std::string_view(text).substr(0, verdictEnd);
+    const std::string_view rest = std::string_view(text).substr(verdictEnd);
+    const CTerminalStyle& style = m_options.style;
+    m_transcript.Block((right ? style.Right(verdict) : style.Wrong(verdict)) + std::string(rest),
+                       false);
+    if (!wrong)
+        return;
+
+    const int32_t index = m_dlg.GetQuestionSet().GetCurrentIndex();
+    for (const SMissedQuestion& missed : m_missed) {
+        if (missed.index == index)
+            return;
+    }
+    // The correction lists the expected answers under the verdict, one a line.
+    SMissedQuestion missed{index, m_strQuestionLine, {}};
+    const std::vector<std::string_view> lines = SplitLines(text);
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::string answer = Stripped(lines[i]);
+        if (!answer.empty())
+            missed.answers += (missed.answers.empty() ? "" : " / ") + answer;
+    }
+    m_missed.push_back(std::move(missed));
+}
+
+void CRunSession::PrintPage(const STerminalEvent& event) {
+    const bool question = EndsWith(event.text, kQuestionPageName);
+    std::string label;
+    if (question && m_options.terminal) {
+        if (!m_bAskingAgain)
+            ++m_nAsked;
+        int32_t total = 0;
+        int32_t right = 0;
+        m_dlg.GetQuestionSet().GetScore(total, right);
+        label = "Question " + std::to_string(m_nAsked) + " of " + std::to_string(total) +
+                " \xC2\xB7 " + std::to_string(right) + " right";
+    }
+    if (question)
+        m_bAskingAgain = false;
+
+    if (!event.readable) {
+        m_transcript.Block("(the page " + PrintableText(event.text) + " could not be read)", true,
+                           label);
+        return;
+    }
+    const std::string text = PageFileToText(event.detail, m_dlg.GetQuestionSet().IsUtf8());
+    if (!question) {
+        m_transcript.Block(text, true);
+        return;
+    }
+    m_strQuestionLine = FirstShownLine(text);
+    const CTerminalStyle& style = m_options.style;
+    m_transcript.Block(StyleLines(text, [&](std::string_view line) { return style.Bold(line); }),
+                       true, label);
+}
+
+void CRunSession::PrintMissedQuestions() {
+    if (m_missed.empty())
+        return;
+    std::string list = "Answered wrong:";
+    for (const SMissedQuestion& missed : m_missed) {
+        list += "\n- " + (missed.question.empty() ? std::string("(a question without text)")
+                                                  : missed.question);
+        list += "\n  " + m_options.style.Right(missed.answers);
+    }
+    m_transcript.Block(list, false);
 }
 
 std::string CRunSession::Prompt() const {
@@ -190,12 +367,16 @@ bool CRunSession::TakeLine(const std::string& line) {
         const int box = m_window.NextUnansweredBox();
         if (box >= 0)
             m_window.TypeAnswer(box, line);
+        else if (m_options.terminal && !Trimmed(line).empty())
+            Reply(kNotJudged);
         // Every open box answered (or none to answer): what Enter does.
         if (m_window.NextUnansweredBox() < 0)
             m_dlg.OnEnter();
         return true;
     }
     case QuizState::ShowingCorrection:
+        if (m_options.terminal && !Trimmed(line).empty())
+            Reply(kNotJudged);
         m_dlg.OnEnter();
         return true;
     case QuizState::Finished:
@@ -220,7 +401,7 @@ CRunSession::ECommand CRunSession::RunCommand(const std::string& line) {
     const auto noArgument = [&]() {
         if (argument.empty())
             return true;
-        m_transcript.Line(":" + word + " takes no argument.");
+        Reply(":" + word + " takes no argument.");
         return false;
     };
 
@@ -243,40 +424,47 @@ CRunSession::ECommand CRunSession::RunCommand(const std::string& line) {
     } else if (word == "order") {
         if (argument == "in") {
             m_dlg.OnOrderInOrder();
-            m_transcript.Line("Questions come in file order from the next question on.");
+            Reply("Questions come in file order from the next question on.");
         } else if (argument == "jumbled") {
             m_dlg.OnOrderJumbledUp();
-            m_transcript.Line("Questions come jumbled up from the next question on.");
+            Reply("Questions come jumbled up from the next question on.");
         } else {
-            m_transcript.Line(std::string("Questions come ") +
-                              (m_window.IsMenuItemChecked(EMenuItem::JumbledUp) ? "jumbled up"
-                                                                                : "in file order") +
-                              "; use :order in or :order jumbled.");
+            Reply(std::string("Questions come ") +
+                  (m_window.IsMenuItemChecked(EMenuItem::JumbledUp) ? "jumbled up"
+                                                                    : "in file order") +
+                  "; use :order in or :order jumbled.");
         }
     } else if (word == "sound") {
         if (argument == "on" || argument == "off") {
             const bool on = argument == "on";
             if (m_dlg.IsSoundOn() != on)
                 m_dlg.OnOptionsSound();
-            m_transcript.Line(on ? "Sound is on." : "Sound is off.");
+            Reply(on ? "Sound is on." : "Sound is off.");
         } else {
-            m_transcript.Line(std::string("Sound is ") + (m_dlg.IsSoundOn() ? "on" : "off") +
-                              "; use :sound on or :sound off.");
+            Reply(std::string("Sound is ") + (m_dlg.IsSoundOn() ? "on" : "off") +
+                  "; use :sound on or :sound off.");
         }
     } else if (word == "help") {
         ShowHelp();
     } else {
-        m_transcript.Line("Unknown command \":" + word +
-                          "\"; :help lists the commands (start an answer with \"::\" to "
-                          "begin it with \":\").");
+        Reply("Unknown command \":" + word +
+              "\"; :help lists the commands (start an answer with \"::\" to "
+              "begin it with \":\").");
     }
     return ECommand::Handled;
 }
 
 void CRunSession::RunButton(EButton button, void (CTorviDlg::*handler)(), const char* unavailable) {
     if (!m_window.IsButtonEnabled(button)) {
-        m_transcript.Line(unavailable);
+        Reply(unavailable);
         return;
+    }
+    // The page that follows is the same question again, or the first one.
+    if (button == EButton::Repeat)
+        m_bAskingAgain = true;
+    if (button == EButton::Restart) {
+        m_nAsked = 0;
+        m_missed.clear();
     }
     (m_dlg.*handler)();
 }
@@ -298,17 +486,17 @@ void CRunSession::ShowHelp() {
         {":sound on|off", "play the sound cues or not", -1},
         {":help", "show this list", -1},
     };
-    m_transcript.Line("Commands, each on a line of its own:");
+    Reply("Commands, each on a line of its own:");
     for (const SEntry& entry : kEntries) {
         std::string line = "  " + std::string(entry.usage);
         line.append(line.size() < 21 ? 21 - line.size() : 1, ' ');
         line += entry.meaning;
         if (entry.button >= 0 && !m_window.IsButtonEnabled(static_cast<EButton>(entry.button)))
             line += " (not now)";
-        m_transcript.Line(line);
+        Reply(line);
     }
-    m_transcript.Line("Any other line is an answer; \"::\" at its start types one \":\".");
-    m_transcript.Line("The end of the input (Ctrl+D) ends the quiz as :quit does.");
+    Reply("Any other line is an answer; \"::\" at its start types one \":\".");
+    Reply("The end of the input (Ctrl+D) ends the quiz as :quit does.");
 }
 
 } // namespace

@@ -5,10 +5,12 @@
 
 #include <csignal>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
 
+#include "terminal/terminal_style.h"
 #include "text/item_list.h"
 
 class CAudioPlayer;
@@ -28,6 +30,19 @@ struct SRunOptions {
     // Set by a signal handler (Ctrl+C, a closed terminal): the session reads no
     // more lines and ends the quiz as the end of the input does.
     const volatile std::sig_atomic_t* interrupted = nullptr;
+
+    // Someone reads the session on a terminal: each question is headed by how
+    // far the quiz has come, the score is followed by the questions answered
+    // wrong, and lines typed where nothing is judged are answered with a note.
+    // Without it the session is written as a plain transcript.
+    bool terminal = false;
+    // The terminal's width in columns, asked before each print so that a
+    // resized window is followed. Texts are wrapped at it and the line above a
+    // page spans it; none, or 0 or less, keeps lines as they are and the line
+    // 40 dashes. Only asked on a terminal.
+    std::function<int()> width;
+    // Colour and weight; colour off writes plain text.
+    CTerminalStyle style = CTerminalStyle(false);
 };
 
 // Plays the quiz at options.quizPath with lines read from in, the session

@@ -32,3 +32,18 @@ private:
 
     bool m_bColour;
 };
+
+// When to colour: --color=auto|always|never.
+enum class EColourChoice { Auto, Always, Never };
+
+// Whether output is coloured. Auto colours a terminal, unless NO_COLOR is set
+// to any text but the empty one or TERM names a terminal without escapes
+// (dumb); always and never are taken as said, so always overrides NO_COLOR.
+inline bool WantsColour(EColourChoice choice, bool terminal, const char* noColour,
+                        const char* term) {
+    if (choice != EColourChoice::Auto)
+        return choice == EColourChoice::Always;
+    if (!terminal || (noColour && *noColour))
+        return false;
+    return !(term && std::string_view(term) == "dumb");
+}

@@ -1,27 +1,61 @@
 #include "terminal/transcript.h"
 
+#include <algorithm>
+
+#include "terminal/text_layout.h"
+
 namespace {
-// The line above each page.
-constexpr const char kRule[] = "----------------------------------------";
+// The line above each page where the width is not known.
+constexpr int kPlainRuleWidth = 40;
+
+// Columns a UTF-8 text without escape sequences takes, one for each character.
+int Columns(std::string_view text) {
+    int columns = 0;
+    for (const char c : text)
+        columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return columns;
+}
 } // namespace
 
-void CTranscript::Block(std::string_view text, bool rule) {
+int CTranscript::Width() const {
+    if (!m_width)
+        return 0;
+    const int width = m_width();
+    return width > 0 ? width : 0;
+}
+
+std::string CTranscript::Rule(int width, std::string_view label) const {
+    const int length = width > 0 ? std::min(width, kMaxRuleWidth) : kPlainRuleWidth;
+    if (label.empty())
+        return std::string(static_cast<size_t>(length), '-');
+    std::string rule = "--- ";
+    rule += label;
+    rule += ' ';
+    // The label stays whole on a narrow terminal; a few dashes still close it.
+    const int rest = std::max(length - 5 - Columns(label), 3);
+    rule.append(static_cast<size_t>(rest), '-');
+    return rule;
+}
+
+void CTranscript::Block(std::string_view text, bool rule, std::string_view label) {
+    const int width = Width();
     // Empty lines at the end of a box show nothing.
     while (!text.empty() && text.back() == '\n')
         text.remove_suffix(1);
     if (m_last != ELast::Start)
         m_out << '\n';
     if (rule)
-        m_out << kRule << '\n';
+        m_out << Rule(width, label) << '\n';
     if (!text.empty())
-        m_out << text << '\n';
+        m_out << (width > 0 ? WrapText(text, width) : std::string(text)) << '\n';
     m_last = ELast::Block;
 }
 
 void CTranscript::Line(const std::string& text) {
+    const int width = Width();
     if (m_last == ELast::Prompt)
         m_out << '\n';
-    m_out << text << '\n';
+    m_out << (width > 0 ? WrapText(text, width) : text) << '\n';
     m_last = ELast::Line;
 }
 

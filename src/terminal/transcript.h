@@ -3,17 +3,27 @@
 // another line by line.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
 
 class CTranscript {
 public:
+    // A rule wider than this reads as a line across an empty screen, not as a
+    // heading; wider terminals get it this wide.
+    static constexpr int kMaxRuleWidth = 100;
+
     explicit CTranscript(std::ostream& out) : m_out(out) {}
 
+    // On a terminal: width() gives its columns before each print; blocks and
+    // lines are wrapped at it and the rule spans it. Without it (or at 0 or
+    // less) lines stay as they are and the rule is 40 dashes.
+    void SetWidth(std::function<int()> width) { m_width = std::move(width); }
+
     // A text the window put up, after an empty line; rule draws the line
-    // above a page first.
-    void Block(std::string_view text, bool rule);
+    // above a page first, with label set into it when one is given.
+    void Block(std::string_view text, bool rule, std::string_view label = {});
     // A short reply or a title line.
     void Line(const std::string& text);
     // Asks for a line; the cursor stays after the prompt.
@@ -30,6 +40,10 @@ public:
 
 private:
     enum class ELast { Start, Block, Line, Prompt };
+    int Width() const;
+    std::string Rule(int width, std::string_view label) const;
+
     std::ostream& m_out;
     ELast m_last = ELast::Start;
+    std::function<int()> m_width;
 };

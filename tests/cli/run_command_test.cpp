@@ -156,6 +156,34 @@ TEST(RunBinary, SoundOnWithoutADeviceGivesTheSameTranscript) {
     EXPECT_EQ(withSound.out, silent.out);
 }
 
+TEST(RunBinary, ColourIsAskedForOrLeftToTheTerminal) {
+    CTempDir scratch;
+    const std::string input = "<'" + scratch.Write("in", "Paris\nx\ny\nz\n") + "'";
+    const CRunResult plain = RunBinary(scratch, RunData(), "--no-sound capitals.txt", input);
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out.find('\x1b'), std::string::npos);
+    // A pipe is no terminal: auto and never write the plain transcript.
+    for (const char* choice : {"--color=auto", "--color never"}) {
+        const CRunResult result = RunBinary(
+            scratch, RunData(), std::string("--no-sound ") + choice + " capitals.txt", input);
+        EXPECT_EQ(result.out, plain.out) << choice;
+    }
+    // Always colours even into a pipe, whatever NO_COLOR says.
+    const CRunResult always =
+        RunBinary(scratch, RunData(), "--no-sound --color=always capitals.txt", input,
+                  cli_test::BuiltCli(), "NO_COLOR=1");
+    EXPECT_EQ(always.exitCode, 0) << always.err;
+    EXPECT_NE(always.out.find("\x1b[32mYou are Correct!!!\x1b[0m"), std::string::npos)
+        << always.out;
+    EXPECT_NE(always.out.find("\x1b[31mYou are wrong"), std::string::npos) << always.out;
+
+    const CRunResult bad =
+        RunBinary(scratch, RunData(), "--no-sound --color=sometimes capitals.txt", input);
+    EXPECT_EQ(bad.exitCode, kExitUsage);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_NE(bad.err.find("--color takes auto, always or never"), std::string::npos) << bad.err;
+}
+
 TEST(RunBinary, SameSeedSameJumbledTranscript) {
     CTempDir scratch;
     scratch.Write("in", std::string(30, '\n'));

@@ -3,6 +3,7 @@
 // SDL's "disk" driver stands in for a sound card and writes what it plays to a file.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -150,6 +151,29 @@ TEST_F(SdlAudioPlayerTest, StopSilencesThePlayingCue) {
     Pause(300);
     EXPECT_EQ(m_audio.Count(777), afterStop);
     EXPECT_LT(afterStop, frames * kChannels / 2);
+}
+
+TEST_F(SdlAudioPlayerTest, WaitForEndsWithTheCueOrWhenTheTimeIsUp) {
+    CSdlAudioPlayer player;
+    // Nothing played yet: nothing to wait for.
+    EXPECT_TRUE(player.WaitFor(1000));
+
+    const size_t longFrames = kRate * 3;
+    Play(player, DeviceWave(longFrames, 1111));
+    EXPECT_FALSE(player.WaitFor(100));
+    EXPECT_LT(m_audio.Count(1111), longFrames * kChannels / 2);
+    player.Stop();
+    EXPECT_TRUE(player.WaitFor(1000));
+
+    // A short cue has been taken in whole by the device when the wait ends,
+    // which takes about as long as the cue.
+    const size_t shortFrames = kRate / 5;
+    Play(player, DeviceWave(shortFrames, 2222));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(player.WaitFor(3000));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+    EXPECT_TRUE(WaitUntil([&] { return m_audio.Count(2222) == shortFrames * kChannels; },
+                          std::chrono::milliseconds(200)));
 }
 
 TEST_F(SdlAudioPlayerTest, UndecodableCuesAreSilentAndThePlayerGoesOn) {
