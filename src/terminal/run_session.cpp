@@ -315,11 +315,13 @@ void CRunSession::PrintPage(const STerminalEvent& event) {
                            label);
         return;
     }
-    const std::string text = PageFileToText(event.detail, m_dlg.GetQuestionSet().IsUtf8());
+    const bool utf8 = m_dlg.GetQuestionSet().IsUtf8();
     if (!question) {
-        m_transcript.Block(text, true);
+        // An explanation shows its own bold; a question is bold as a whole.
+        m_transcript.Block(PageFileToText(event.detail, utf8, m_options.style), true);
         return;
     }
+    const std::string text = PageFileToText(event.detail, utf8);
     m_strQuestionLine = FirstShownLine(text);
     const CTerminalStyle& style = m_options.style;
     m_transcript.Block(StyleLines(text, [&](std::string_view line) { return style.Bold(line); }),

@@ -135,7 +135,9 @@ TEST_F(TerminalSession, ProgressHeadsEachQuestionAndTheMissedOnesFollowTheScore)
                           "Answer 2 of 3: blue",
                           "Answer 3 of 3: pink",
                           "",
-                          kWrong,
+                          // Sixty columns break the verdict at its last blank.
+                          "You are wrong, the correct answer is:      {Press Enter to",
+                          "continue}",
                           "red",
                           "green",
                           "blue",
@@ -276,6 +278,8 @@ TEST_F(TerminalSession, RuleFollowsTheWidthAsTheWindowIsResized) {
 }
 
 TEST_F(TerminalSession, ColourMarksVerdictsQuestionsAndReplies) {
+    // Wide enough to keep the wrong-answer verdict on one line.
+    m_nWidth = 100;
     const std::string out =
         Play(Quiz("capitals.txt"), Lines({"Paris", "red", ":sound", "x", "y"}), OnTerminal(true));
     EXPECT_NE(out.find("\x1b[2mType each answer and press Enter; :help lists the commands.\x1b[0m"),
