@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
 #include "judge/answer_judge.h"
 #include "sound/sdl_audio_player.h"
+#include "terminal/line_editor.h"
 #include "terminal/run_folder.h"
 #include "terminal/run_session.h"
 #include "terminal/signal_guard.h"
@@ -93,6 +95,14 @@ public:
         CSignalGuard signals;
         m_options.interrupted = CSignalGuard::Interrupted();
         int exitCode = kExitSuccess;
+        // Lines are edited only where someone types them and sees them;
+        // piped input is read line by line.
+        std::optional<CLineEditor> editor;
+        if (CLineEditor::IsUsable(STDIN_FILENO, STDOUT_FILENO)) {
+            editor.emplace(STDIN_FILENO, STDOUT_FILENO, CSignalGuard::Interrupted());
+            if (editor->IsOpen())
+                m_options.lineEditor = &*editor;
+        }
         {
             // The player outlives the window logic, which silences it on its way out.
             CSdlAudioPlayer player;

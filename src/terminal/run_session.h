@@ -12,6 +12,7 @@
 #include "text/item_list.h"
 
 class CAudioPlayer;
+class CLineEditor;
 
 struct SRunOptions {
     std::string quizPath;
@@ -28,6 +29,9 @@ struct SRunOptions {
     // Set by a signal handler (Ctrl+C, a closed terminal): the session reads no
     // more lines and ends the quiz as the end of the input does.
     const volatile std::sig_atomic_t* interrupted = nullptr;
+    // Reads the lines on a terminal with editing, a history and the accent
+    // key instead of from the input stream; null reads the stream.
+    CLineEditor* lineEditor = nullptr;
 };
 
 // Plays the quiz at options.quizPath with lines read from in, the session
