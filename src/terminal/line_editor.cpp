@@ -139,8 +139,13 @@ bool CLineEditor::ReadLine(const std::string& prompt, std::string& line, size_t 
     m_wstrPrompt = Utf8ToWide(prompt);
     // The window may have changed size since the last line.
     el_resize(m_pEdit);
+    // The terminal leaves its line mode before the prompt appears: keys typed
+    // as soon as it shows are then read as keys, not taken by the terminal's
+    // own line editing (its erase and end-of-file characters).
+    el_wset(m_pEdit, EL_PREP_TERM, 1);
     int count = 0;
     const wchar_t* text = el_wgets(m_pEdit, &count);
+    el_wset(m_pEdit, EL_PREP_TERM, 0);
     if (!text || count <= 0 || (m_pInterrupted && *m_pInterrupted))
         return false;
     const wchar_t* end = text + count;
