@@ -43,7 +43,10 @@ public:
         command.footer(
             "Each line read is one answer (one per answer box, top to bottom) or a command: "
             ":quit, :restart, :repeat, :explain, :order in|jumbled, :sound on|off, :help. "
-            "Standard input may be a pipe; its end ends the quiz as :quit does.\n"
+            "Standard input may be a pipe; its end ends the quiz as :quit does. On a terminal "
+            "the line can be edited (arrow keys, Home, End, Ctrl+Left/Right), Up and Down bring "
+            "back earlier answers and commands, and Ctrl+A turns a, e, i, o, u or n before the "
+            "caret into \u00e1, \u00e9, \u00ed, \u00f3, \u00fa or \u00f1.\n"
             "Exit status: 0 once the quiz was played, 1 when the quiz file does not load, 2 "
             "on a usage error or an unreadable file, 130 when interrupted (Ctrl+C or Ctrl+\\), " +
             std::string(kExitOutputHelp) + ".");

@@ -15,6 +15,14 @@ namespace {
 // Lines kept for Up and Down.
 constexpr int kHistoryLines = 200;
 
+// Set when the program goes on after a stop (Ctrl+Z, then fg) while a line
+// is read: the shell has put the terminal back into its line mode meanwhile.
+volatile std::sig_atomic_t g_nContinued = 0;
+
+extern "C" void OnContinue(int) {
+    g_nContinued = 1;
+}
+
 bool CtypeIsUtf8() {
     const char* codeset = nl_langinfo(CODESET);
     return codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
@@ -143,8 +151,16 @@ bool CLineEditor::ReadLine(const std::string& prompt, std::string& line, size_t 
     // as soon as it shows are then read as keys, not taken by the terminal's
     // own line editing (its erase and end-of-file characters).
     el_wset(m_pEdit, EL_PREP_TERM, 1);
+    // The handler breaks the waiting read, so that the terminal is set up again.
+    struct sigaction onContinue {};
+    onContinue.sa_handler = OnContinue;
+    sigemptyset(&onContinue.sa_mask);
+    struct sigaction savedContinue {};
+    g_nContinued = 0;
+    sigaction(SIGCONT, &onContinue, &savedContinue);
     int count = 0;
     const wchar_t* text = el_wgets(m_pEdit, &count);
+    sigaction(SIGCONT, &savedContinue, nullptr);
     el_wset(m_pEdit, EL_PREP_TERM, 0);
     if (!text || count <= 0 || (m_pInterrupted && *m_pInterrupted))
         return false;
@@ -231,6 +247,12 @@ int CLineEditor::ReadByte(unsigned char& byte) {
             return 0;
         if (errno != EINTR && errno != EAGAIN)
             return -1;
+        if (g_nContinued) {
+            g_nContinued = 0;
+            el_wset(m_pEdit, EL_PREP_TERM, 0);
+            el_wset(m_pEdit, EL_PREP_TERM, 1);
+            el_wset(m_pEdit, EL_REFRESH);
+        }
     }
 }
 

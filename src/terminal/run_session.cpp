@@ -334,6 +334,12 @@ void CRunSession::ShowHelp() {
     }
     m_transcript.Line("Any other line is an answer; \"::\" at its start types one \":\".");
     m_transcript.Line("The end of the input (Ctrl+D) ends the quiz as :quit does.");
+    if (m_options.lineEditor) {
+        m_transcript.Line("Left, Right, Home, End and Ctrl+Left/Right move in the line; Up and "
+                          "Down bring back earlier answers.");
+        m_transcript.Line("Ctrl+A turns a, e, i, o, u or n before the caret into \u00e1, \u00e9, "
+                          "\u00ed, \u00f3, \u00fa or \u00f1.");
+    }
 }
 
 } // namespace

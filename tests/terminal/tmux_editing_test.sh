@@ -48,8 +48,13 @@ tm -f /dev/null new-session -d -s "$session" -x 100 -y 40 \
     "cd '$data' && stty -g >'$work/before' && '$cli' run --no-sound accents.txt;
      echo \"exit status \$?\"; stty -g >'$work/after'; sleep 120"
 
-# "cafe" and the accent key: judged right for café.
+# On a terminal :help names the editing keys too.
 wait_for "Answer 1 of 1:"
+keys -l -- ":help"
+keys Enter
+wait_for "Ctrl+A turns a, e, i, o, u or n before the caret into á, é, í, ó, ú or ñ."
+
+# "cafe" and the accent key: judged right for café.
 keys -l -- "cafe"
 keys C-a
 wait_for "Answer 1 of 1: café"
@@ -95,4 +100,24 @@ keys C-c
 wait_for "You got 3/5 right."
 wait_for "exit status 130"
 cmp -s "$work/before" "$work/after" || fail "the terminal's settings were not put back"
+# Stopped with Ctrl+Z and brought back with fg from a shell, which puts the
+# terminal into its line mode meanwhile: the keys still edit the line.
+session=stop
+tm new-session -d -s "$session" -x 100 -y 40 "env PS1='shell$ ' bash --norc -i"
+keys -l -- "cd '$data' && '$cli' run --no-sound accents.txt"
+keys Enter
+wait_for "Answer 1 of 1:"
+keys -l -- "caf"
+keys C-z
+wait_for "Stopped"
+keys -l -- "fg"
+keys Enter
+wait_for "run --no-sound accents.txt"
+keys -l -- "ex"
+keys BSpace
+keys C-a
+wait_for "Answer 1 of 1: café"
+keys C-c
+wait_for "You got 0/5 right."
+
 echo "PASS"
