@@ -42,46 +42,30 @@ protected:
     CTorviDlg m_dlg;
 };
 
-TEST_F(AccentTypedLineTest, AccentsTheLetterBeforeTheCaretWhereverItIs) {
+TEST_F(AccentTypedLineTest, TheLetterBeforeTheCaretCountedInCharacters) {
     ASSERT_EQ(m_dlg.GetState(), QuizState::Asking);
-    SResult end = Accent("el cafe", 7);
-    EXPECT_TRUE(end.changed);
-    EXPECT_EQ(end.line, "el caf\u00e9");
-    EXPECT_EQ(end.caret, 7);
-
-    SResult middle = Accent("manana", 3);
-    EXPECT_TRUE(middle.changed);
-    EXPECT_EQ(middle.line, "ma\u00f1ana");
-    EXPECT_EQ(middle.caret, 3);
-}
-
-TEST_F(AccentTypedLineTest, TheCaretCountsCharactersNotBytes) {
-    // Two letters of two bytes each come first: the caret at 6 stands after
-    // the u, byte 6 is the n.
-    SResult after = Accent("\u00f1\u00e9andu", 6);
-    EXPECT_TRUE(after.changed);
-    EXPECT_EQ(after.line, "\u00f1\u00e9and\u00fa");
-    EXPECT_EQ(after.caret, 6);
-
-    SResult inside = Accent("\u00f1\u00e9ando", 3);
-    EXPECT_TRUE(inside.changed);
-    EXPECT_EQ(inside.line, "\u00f1\u00e9\u00e1ndo");
-    EXPECT_EQ(inside.caret, 3);
-}
-
-TEST_F(AccentTypedLineTest, NothingChangesAtTheStartOrAfterAnAccentedLetter) {
-    SResult start = Accent("ana", 0);
-    EXPECT_FALSE(start.changed);
-    EXPECT_EQ(start.line, "ana");
-    EXPECT_EQ(start.caret, 0);
-
-    // A second press finds the accented letter and leaves it.
-    SResult twice = Accent("caf\u00e9", 4);
-    EXPECT_FALSE(twice.changed);
-    EXPECT_EQ(twice.line, "caf\u00e9");
-
-    SResult capital = Accent("CAFE", 4);
-    EXPECT_FALSE(capital.changed);
+    struct SCase {
+        const char* line;
+        int caret;
+        bool changed;
+        const char* after;
+    };
+    const SCase cases[] = {
+        {"el cafe", 7, true, "el caf\u00e9"},
+        {"manana", 3, true, "ma\u00f1ana"},
+        // Two-byte letters first: caret 6 is after the u (byte 6 is the n).
+        {"\u00f1\u00e9andu", 6, true, "\u00f1\u00e9and\u00fa"},
+        {"\u00f1\u00e9ando", 3, true, "\u00f1\u00e9\u00e1ndo"},
+        {"ana", 0, false, "ana"},
+        // A second press finds the accented letter and leaves it.
+        {"caf\u00e9", 4, false, "caf\u00e9"},
+    };
+    for (const SCase& c : cases) {
+        const SResult result = Accent(c.line, c.caret);
+        EXPECT_EQ(result.changed, c.changed) << c.line;
+        EXPECT_EQ(result.line, c.after) << c.line;
+        EXPECT_EQ(result.caret, c.caret) << c.line;
+    }
 }
 
 TEST_F(AccentTypedLineTest, TheAnswerBoxesAreLeftAsTheyWere) {
