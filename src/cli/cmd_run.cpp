@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "judge/answer_judge.h"
 #include "sound/sdl_audio_player.h"
+#include "terminal/line_editor.h"
 #include "terminal/run_folder.h"
 #include "terminal/run_session.h"
 #include "terminal/signal_guard.h"
@@ -51,7 +53,10 @@ public:
             ":quit, :restart, :repeat, :explain, :order in|jumbled, :sound on|off, :help. "
             "Standard input may be a pipe; its end ends the quiz as :quit does. On a terminal "
             "each question is headed by the progress, texts are wrapped at its width and the "
-            "score is followed by the questions answered wrong.\n"
+            "score is followed by the questions answered wrong; the line can be edited (arrow "
+            "keys, Home, End, Ctrl+Left/Right), Up and Down bring back earlier answers and "
+            "commands, and Ctrl+A turns a, e, i, o, u or n before the caret into \u00e1, "
+            "\u00e9, \u00ed, \u00f3, \u00fa or \u00f1.\n"
             "Exit status: 0 once the quiz was played, 1 when the quiz file does not load, 2 "
             "on a usage error or an unreadable file, 130 when interrupted (Ctrl+C or Ctrl+\\), " +
             std::string(kExitOutputHelp) + ".");
@@ -121,6 +126,14 @@ public:
         CSignalGuard signals;
         m_options.interrupted = CSignalGuard::Interrupted();
         int exitCode = kExitSuccess;
+        // Lines are edited only where someone types them and sees them;
+        // piped input is read line by line.
+        std::optional<CLineEditor> editor;
+        if (CLineEditor::IsUsable(STDIN_FILENO, STDOUT_FILENO)) {
+            editor.emplace(STDIN_FILENO, STDOUT_FILENO, CSignalGuard::Interrupted());
+            if (editor->IsOpen())
+                m_options.lineEditor = &*editor;
+        }
         {
             // The player outlives the window logic, which silences it on its way out.
             CSdlAudioPlayer player;

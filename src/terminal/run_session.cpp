@@ -7,6 +7,8 @@
 
 #include "quiz/random_source.h"
 #include "sound/audio_player.h"
+#include "terminal/accent_key.h"
+#include "terminal/line_editor.h"
 #include "terminal/line_input.h"
 #include "terminal/page_text.h"
 #include "terminal/printable_text.h"
@@ -120,7 +122,9 @@ private:
     // box came up (the quiz did not load).
     bool PrintEvents();
     std::string Prompt() const;
-    bool ReadLine(std::string& line);
+    bool ReadLine(const std::string& prompt, std::string& line);
+    // Whether the prompt asks for an answer (not for Enter alone).
+    bool AsksForAnswer() const;
     ECommand RunCommand(const std::string& line);
     void RunButton(EButton button, void (CTorviDlg::*handler)(), const char* unavailable);
     void ShowHelp();
@@ -185,10 +189,17 @@ int CRunSession::Run() {
     if (!PrintEvents() || m_dlg.GetState() == QuizState::NoQuiz)
         return kQuizNotLoaded;
 
+    if (m_options.lineEditor)
+        m_options.lineEditor->SetAccentHook([this](std::string& text, int& caret) {
+            return AccentTypedLine(m_window, m_dlg, text, caret);
+        });
     std::string line;
     for (;;) {
-        m_transcript.Prompt(Prompt());
-        if (m_transcript.Lost() || !ReadLine(line)) {
+        const std::string prompt = Prompt();
+        // The line editor shows the prompt itself, to redraw it as the line
+        // is edited.
+        m_transcript.Prompt(m_options.lineEditor ? std::string() : prompt);
+        if (m_transcript.Lost() || !ReadLine(prompt, line)) {
             m_transcript.InputEnded();
             // The end of the input ends the quiz as Quit does.
             if (m_window.IsButtonEnabled(EButton::Quit)) {
@@ -353,13 +364,27 @@ std::string CRunSession::Prompt() const {
     return kContinuePrompt;
 }
 
-bool CRunSession::ReadLine(std::string& line) {
+bool CRunSession::AsksForAnswer() const {
+    return m_dlg.GetState() == QuizState::Asking && m_window.CountOpenAnswerBoxes() > 0 &&
+           m_window.NextUnansweredBox() >= 0;
+}
+
+bool CRunSession::ReadLine(const std::string& prompt, std::string& line) {
     if (m_options.interrupted && *m_options.interrupted)
         return false;
     std::string raw;
-    if (!ReadBoundedLine(m_in, raw, kMaxTypedLineBytes))
+    if (m_options.lineEditor) {
+        if (!m_options.lineEditor->ReadLine(prompt, raw, kMaxTypedLineBytes))
+            return false;
+    } else if (!ReadBoundedLine(m_in, raw, kMaxTypedLineBytes)) {
         return false;
+    }
     line = CleanTypedLine(raw);
+    // Up brings back answers and commands; the Enter that only moves on, or
+    // a line typed where no answer is asked for, is not worth bringing back.
+    if (m_options.lineEditor && !Trimmed(line).empty() &&
+        (AsksForAnswer() || Trimmed(line).starts_with(':')))
+        m_options.lineEditor->AddHistory(line);
     return true;
 }
 
@@ -499,6 +524,12 @@ void CRunSession::ShowHelp() {
     }
     Reply("Any other line is an answer; \"::\" at its start types one \":\".");
     Reply("The end of the input (Ctrl+D) ends the quiz as :quit does.");
+    if (m_options.lineEditor) {
+        Reply("Left, Right, Home, End and Ctrl+Left/Right move in the line; Up and "
+              "Down bring back earlier answers.");
+        Reply("Ctrl+A turns a, e, i, o, u or n before the caret into \u00e1, \u00e9, "
+              "\u00ed, \u00f3, \u00fa or \u00f1.");
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "text/item_list.h"
 
 class CAudioPlayer;
+class CLineEditor;
 
 struct SRunOptions {
     std::string quizPath;
@@ -43,6 +44,9 @@ struct SRunOptions {
     std::function<int()> width;
     // Colour and weight; colour off writes plain text.
     CTerminalStyle style = CTerminalStyle(false);
+    // Reads the lines on a terminal with editing, a history and the accent
+    // key instead of from the input stream; null reads the stream.
+    CLineEditor* lineEditor = nullptr;
 };
 
 // Plays the quiz at options.quizPath with lines read from in, the session

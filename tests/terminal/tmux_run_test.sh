@@ -75,8 +75,8 @@ keys C-d
 wait_for "You got 1/2 right."
 wait_for "exit status 0"
 
-# The terminal's own line editing: a backspace rubs out, an arrow key's escape
-# sequence is dropped; a refused command; :quit; then Enter leaves.
+# Line editing: a backspace rubs out, Left moves the caret back over a letter;
+# a refused command; :quit; then Enter leaves.
 start plain --no-sound capitals.txt
 wait_for "What is the capital of France?"
 keys -l -- "Parix"
@@ -84,9 +84,9 @@ keys BSpace
 type_line "s"
 wait_for "You are Correct!!!"
 wait_for "Answer 1 of 3:"
-keys -l -- "re"
+keys -l -- "rd"
 keys Left
-type_line "d"
+type_line "e"
 wait_for "Answer 2 of 3:"
 type_line ":repeat"
 wait_for "Repeat Question is not available now (only after a wrong answer)."
