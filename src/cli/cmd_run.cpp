@@ -168,7 +168,7 @@ private:
         return true;
     }
 
-    SRunOptions m_options;
+    CRunOptions m_options;
     CIgnoreWordsOption m_ignoreWords;
     std::string m_strSeed;
     std::string m_strColour = "auto";

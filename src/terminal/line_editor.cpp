@@ -109,11 +109,11 @@ CLineEditor::CLineEditor(int inFd, int outFd, const volatile std::sig_atomic_t* 
     el_wset(m_pEdit, EL_BIND, L"^A", L"torvi-accent", nullptr);
     // The keys terminals send for Home, End, Delete and the word moves, in
     // the forms the terminal description may not name.
-    struct SBinding {
+    struct CBinding {
         const wchar_t* keys;
         const wchar_t* command;
     };
-    static constexpr SBinding kBindings[] = {
+    static constexpr CBinding kBindings[] = {
         {L"\033[H", L"ed-move-to-beg"},       {L"\033OH", L"ed-move-to-beg"},
         {L"\033[1~", L"ed-move-to-beg"},      {L"\033[7~", L"ed-move-to-beg"},
         {L"\033[F", L"ed-move-to-end"},       {L"\033OF", L"ed-move-to-end"},
@@ -122,7 +122,7 @@ CLineEditor::CLineEditor(int inFd, int outFd, const volatile std::sig_atomic_t* 
         {L"\033[1;5C", L"em-next-word"},      {L"\033[1;3D", L"ed-prev-word"},
         {L"\033[1;3C", L"em-next-word"},
     };
-    for (const SBinding& binding : kBindings)
+    for (const CBinding& binding : kBindings)
         el_wset(m_pEdit, EL_BIND, binding.keys, binding.command, nullptr);
 }
 

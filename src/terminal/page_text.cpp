@@ -22,13 +22,13 @@ constexpr char32_t kReplacementCharacter = 0xFFFD;
 
 // The HTML named character references, sorted by name; second is 0 for a
 // name that stands for one character.
-struct SNamedReference {
+struct CNamedReference {
     const char* name;
     char32_t first;
     char32_t second;
 };
 
-constexpr SNamedReference kNamedReferences[] = {
+constexpr CNamedReference kNamedReferences[] = {
 #include "html_entities.inc"
 };
 
@@ -40,11 +40,11 @@ bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-const SNamedReference* FindNamedReference(std::string_view name) {
+const CNamedReference* FindNamedReference(std::string_view name) {
     const auto* end = std::end(kNamedReferences);
     const auto* found = std::lower_bound(
         std::begin(kNamedReferences), end, name,
-        [](const SNamedReference& entry, std::string_view key) { return entry.name < key; });
+        [](const CNamedReference& entry, std::string_view key) { return entry.name < key; });
     return found != end && found->name == name ? found : nullptr;
 }
 
@@ -104,7 +104,7 @@ bool DecodeReference(std::string_view text, size_t at, char32_t (&cp)[2], size_t
         ++i;
     if (i == nameStart || i >= text.size() || text[i] != ';')
         return false;
-    const SNamedReference* named = FindNamedReference(text.substr(nameStart, i - nameStart));
+    const CNamedReference* named = FindNamedReference(text.substr(nameStart, i - nameStart));
     if (named == nullptr)
         return false;
     cp[0] = named->first;
@@ -442,7 +442,7 @@ private:
 
 void IgnoreParserMessage(void*, const char*, ...) {}
 
-struct SDocumentFree {
+struct CDocumentFree {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
 
@@ -455,7 +455,7 @@ std::string MarkupToText(std::string_view html, bool collapseBlanks, const CTerm
     // are UTF-8 by now).
     xmlSetGenericErrorFunc(nullptr, IgnoreParserMessage);
     xmlSetStructuredErrorFunc(nullptr, [](void*, auto) {});
-    const std::unique_ptr<xmlDoc, SDocumentFree> doc(
+    const std::unique_ptr<xmlDoc, CDocumentFree> doc(
         htmlReadMemory(markup.data(), static_cast<int>(markup.size()), nullptr, "UTF-8",
                        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                            HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC));

@@ -104,7 +104,7 @@ std::string FirstShownLine(std::string_view text) {
 
 class CRunSession {
 public:
-    CRunSession(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
+    CRunSession(const CRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
                 CAudioPlayer* player, const std::string& programDirectory,
                 const std::optional<std::string>& pageDirectory)
         : m_options(options), m_in(in), m_err(err), m_pPlayer(player), m_transcript(out),
@@ -133,18 +133,18 @@ private:
     // A reply of the session's own, set apart from what the window puts up.
     void Reply(const std::string& text) { m_transcript.Line(m_options.style.Dim(text)); }
     void PrintFeedback(const std::string& text);
-    void PrintPage(const STerminalEvent& event);
+    void PrintPage(const CTerminalEvent& event);
     void PrintMissedQuestions();
     void LetTheLastCueFinish();
 
     // A question answered wrong, for the list after the score.
-    struct SMissedQuestion {
+    struct CMissedQuestion {
         int32_t index = -1;
         std::string question;
         std::string answers;
     };
 
-    const SRunOptions& m_options;
+    const CRunOptions& m_options;
     std::istream& m_in;
     std::ostream& m_err;
     CAudioPlayer* m_pPlayer;
@@ -155,7 +155,7 @@ private:
     bool m_bAskingAgain = false;
     // The first line of the question page shown last.
     std::string m_strQuestionLine;
-    std::vector<SMissedQuestion> m_missed;
+    std::vector<CMissedQuestion> m_missed;
     CTerminalWindow m_window;
     CTorviDlg m_dlg;
 };
@@ -240,7 +240,7 @@ void CRunSession::LetTheLastCueFinish() {
 bool CRunSession::PrintEvents() {
     bool loaded = true;
     bool scored = false;
-    for (const STerminalEvent& event : m_window.TakeEvents()) {
+    for (const CTerminalEvent& event : m_window.TakeEvents()) {
         switch (event.kind) {
         case ETerminalEvent::Title:
             m_transcript.Line(PrintableText(event.text));
@@ -291,12 +291,12 @@ void CRunSession::PrintFeedback(const std::string& text) {
         return;
 
     const int32_t index = m_dlg.GetQuestionSet().GetCurrentIndex();
-    for (const SMissedQuestion& missed : m_missed) {
+    for (const CMissedQuestion& missed : m_missed) {
         if (missed.index == index)
             return;
     }
     // The correction lists the expected answers under the verdict, one a line.
-    SMissedQuestion missed{index, m_strQuestionLine, {}};
+    CMissedQuestion missed{index, m_strQuestionLine, {}};
     const std::vector<std::string_view> lines = SplitLines(text);
     for (size_t i = 1; i < lines.size(); ++i) {
         const std::string answer = Stripped(lines[i]);
@@ -306,7 +306,7 @@ void CRunSession::PrintFeedback(const std::string& text) {
     m_missed.push_back(std::move(missed));
 }
 
-void CRunSession::PrintPage(const STerminalEvent& event) {
+void CRunSession::PrintPage(const CTerminalEvent& event) {
     const bool question = EndsWith(event.text, kQuestionPageName);
     std::string label;
     if (question && m_options.terminal) {
@@ -343,7 +343,7 @@ void CRunSession::PrintMissedQuestions() {
     if (m_missed.empty())
         return;
     std::string list = "Answered wrong:";
-    for (const SMissedQuestion& missed : m_missed) {
+    for (const CMissedQuestion& missed : m_missed) {
         list += "\n- " + (missed.question.empty() ? std::string("(a question without text)")
                                                   : missed.question);
         list += "\n  " + m_options.style.Right(missed.answers);
@@ -497,12 +497,12 @@ void CRunSession::RunButton(EButton button, void (CTorviDlg::*handler)(), const 
 }
 
 void CRunSession::ShowHelp() {
-    struct SEntry {
+    struct CEntry {
         const char* usage;
         const char* meaning;
         int button; // -1: a menu, always there
     };
-    static constexpr SEntry kEntries[] = {
+    static constexpr CEntry kEntries[] = {
         {":quit", "end the quiz and show the score", static_cast<int>(EButton::Quit)},
         {":restart", "start the quiz again from the beginning", static_cast<int>(EButton::Restart)},
         {":repeat", "ask the question again after a wrong answer (it then scores nothing)",
@@ -514,7 +514,7 @@ void CRunSession::ShowHelp() {
         {":help", "show this list", -1},
     };
     Reply("Commands, each on a line of its own:");
-    for (const SEntry& entry : kEntries) {
+    for (const CEntry& entry : kEntries) {
         std::string line = "  " + std::string(entry.usage);
         line.append(line.size() < 21 ? 21 - line.size() : 1, ' ');
         line += entry.meaning;
@@ -540,7 +540,7 @@ void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third) {
     third = static_cast<int32_t>((seed / 484) % 22);
 }
 
-int PlayQuiz(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
+int PlayQuiz(const CRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
              CAudioPlayer* player, const std::string& programDirectory,
              const std::optional<std::string>& pageDirectory) {
     CRunSession session(options, in, out, err, player, programDirectory, pageDirectory);

@@ -16,7 +16,7 @@
 class CAudioPlayer;
 class CLineEditor;
 
-struct SRunOptions {
+struct CRunOptions {
     std::string quizPath;
     // Replaces the ignore list the question set read at start; null keeps it.
     const CTextList* ignoreWords = nullptr;
@@ -54,7 +54,7 @@ struct SRunOptions {
 // The page files go into pageDirectory when one is given (the session's own
 // folder), else where the desktop program would put them. Returns the exit
 // code: 0 once the quiz was played, 1 when the quiz file does not load.
-int PlayQuiz(const SRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
+int PlayQuiz(const CRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
              CAudioPlayer* player, const std::string& programDirectory,
              const std::optional<std::string>& pageDirectory);
 

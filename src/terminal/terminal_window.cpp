@@ -19,7 +19,7 @@ int CountCharacters(const std::string& text) {
 void CTerminalWindow::TypeAnswer(int box, const std::string& text) {
     if (!IsBox(box))
         return;
-    SAnswerBox& answer = m_boxes[static_cast<size_t>(box)];
+    CAnswerBox& answer = m_boxes[static_cast<size_t>(box)];
     answer.text = text;
     answer.answered = true;
     answer.selectionStart = answer.selectionEnd = CountCharacters(text);
@@ -28,7 +28,7 @@ void CTerminalWindow::TypeAnswer(int box, const std::string& text) {
 
 int CTerminalWindow::CountOpenAnswerBoxes() const {
     int count = 0;
-    for (const SAnswerBox& box : m_boxes) {
+    for (const CAnswerBox& box : m_boxes) {
         if (box.enabled && box.shown)
             ++count;
     }
@@ -37,7 +37,7 @@ int CTerminalWindow::CountOpenAnswerBoxes() const {
 
 int CTerminalWindow::NextUnansweredBox() const {
     for (int box = 0; box < kAnswerBoxes; ++box) {
-        const SAnswerBox& answer = m_boxes[static_cast<size_t>(box)];
+        const CAnswerBox& answer = m_boxes[static_cast<size_t>(box)];
         if (answer.enabled && answer.shown && !answer.answered)
             return box;
     }
@@ -60,7 +60,7 @@ bool CTerminalWindow::IsAnswerBoxShown(int box) const {
     return IsBox(box) && m_boxes[static_cast<size_t>(box)].shown;
 }
 
-std::deque<STerminalEvent> CTerminalWindow::TakeEvents() {
+std::deque<CTerminalEvent> CTerminalWindow::TakeEvents() {
     return std::exchange(m_events, {});
 }
 
@@ -71,7 +71,7 @@ std::string CTerminalWindow::GetAnswerText(int box) {
 void CTerminalWindow::SetAnswerText(int box, const std::string& text) {
     if (!IsBox(box))
         return;
-    SAnswerBox& answer = m_boxes[static_cast<size_t>(box)];
+    CAnswerBox& answer = m_boxes[static_cast<size_t>(box)];
     answer.text = text;
     answer.answered = false;
     answer.selectionStart = answer.selectionEnd = 0;
@@ -102,7 +102,7 @@ void CTerminalWindow::GetAnswerSelection(int box, int& start, int& end) {
 void CTerminalWindow::SetAnswerSelection(int box, int start, int end) {
     if (!IsBox(box))
         return;
-    SAnswerBox& answer = m_boxes[static_cast<size_t>(box)];
+    CAnswerBox& answer = m_boxes[static_cast<size_t>(box)];
     const int length = CountCharacters(answer.text);
     answer.selectionStart = start < 0 ? 0 : (start > length ? length : start);
     answer.selectionEnd =
@@ -150,7 +150,7 @@ bool CTerminalWindow::ChooseOpenFile(std::string& path) {
 void CTerminalWindow::Navigate(const std::string& path) {
     // The page is read at once, as a page view loads it: a later question
     // overwrites the same file.
-    STerminalEvent event{ETerminalEvent::Page, path, {}, false};
+    CTerminalEvent event{ETerminalEvent::Page, path, {}, false};
     std::ifstream file(path, std::ios::binary);
     if (file) {
         event.detail.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());

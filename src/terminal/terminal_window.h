@@ -13,7 +13,7 @@
 
 enum class ETerminalEvent { Title, Feedback, Comment, Page, Message };
 
-struct STerminalEvent {
+struct CTerminalEvent {
     ETerminalEvent kind;
     // The text put up (UTF-8), the message box's text, or the page's path.
     std::string text;
@@ -53,7 +53,7 @@ public:
     bool IsEnded() const { return m_bEnded; }
 
     // Everything put up since the last call, oldest first.
-    std::deque<STerminalEvent> TakeEvents();
+    std::deque<CTerminalEvent> TakeEvents();
 
     // CWindowServices
     std::string GetAnswerText(int box) override;
@@ -82,7 +82,7 @@ public:
     void EndDialog() override { m_bEnded = true; }
 
 private:
-    struct SAnswerBox {
+    struct CAnswerBox {
         std::string text;
         bool enabled = true;
         bool shown = true;
@@ -93,7 +93,7 @@ private:
 
     static bool IsBox(int box) { return box >= 0 && box < kAnswerBoxes; }
 
-    std::array<SAnswerBox, kAnswerBoxes> m_boxes{};
+    std::array<CAnswerBox, kAnswerBoxes> m_boxes{};
     std::array<bool, 4> m_buttonsEnabled{true, true, true, true};
     std::array<bool, 3> m_menuChecks{};
     int m_nFocusedBox = -1;
@@ -102,5 +102,5 @@ private:
     std::string m_strTitle;
     std::string m_strOpenFilePath;
     bool m_bEnded = false;
-    std::deque<STerminalEvent> m_events;
+    std::deque<CTerminalEvent> m_events;
 };

@@ -6,14 +6,14 @@
 
 namespace {
 
-struct SRange {
+struct CRange {
     char32_t first;
     char32_t last;
 };
 
 // Characters that take no column of their own: combining marks, zero-width
 // spaces and joiners, variation selectors.
-constexpr SRange kZeroWidth[] = {
+constexpr CRange kZeroWidth[] = {
     {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x05BF, 0x05C7}, {0x0610, 0x061A},
     {0x064B, 0x065F}, {0x0670, 0x0670}, {0x06D6, 0x06ED}, {0x0900, 0x0903}, {0x093A, 0x094F},
     {0x0E31, 0x0E31}, {0x0E34, 0x0E3A}, {0x0E47, 0x0E4E}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF},
@@ -22,7 +22,7 @@ constexpr SRange kZeroWidth[] = {
 
 // East Asian wide and full-width characters, and the emoji shown two columns
 // wide; terminals give each of them two columns.
-constexpr SRange kWide[] = {
+constexpr CRange kWide[] = {
     {0x1100, 0x115F},   {0x231A, 0x231B},   {0x2329, 0x232A},   {0x23E9, 0x23EC},
     {0x2614, 0x2615},   {0x2648, 0x2653},   {0x26AA, 0x26AB},   {0x26BD, 0x26BE},
     {0x2705, 0x2705},   {0x274C, 0x274C},   {0x2753, 0x2755},   {0x2795, 0x2797},
@@ -32,11 +32,11 @@ constexpr SRange kWide[] = {
     {0xFFE0, 0xFFE6},   {0x1F300, 0x1F64F}, {0x1F680, 0x1F6FF}, {0x1F900, 0x1F9FF},
     {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD}};
 
-template <size_t N> bool InRanges(const SRange (&ranges)[N], char32_t cp) {
+template <size_t N> bool InRanges(const CRange (&ranges)[N], char32_t cp) {
     const auto* end = std::end(ranges);
     const auto* found =
         std::lower_bound(std::begin(ranges), end, cp,
-                         [](const SRange& range, char32_t value) { return range.last < value; });
+                         [](const CRange& range, char32_t value) { return range.last < value; });
     return found != end && found->first <= cp;
 }
 
@@ -48,12 +48,12 @@ int ColumnsOf(char32_t cp) {
 
 // One piece of a line that is never split: a character with its columns, or a
 // whole escape sequence, which takes none.
-struct SPiece {
+struct CPiece {
     size_t length;
     int columns;
 };
 
-SPiece PieceAt(std::string_view text, size_t at) {
+CPiece PieceAt(std::string_view text, size_t at) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte == 0x1B && at + 1 < text.size() && text[at + 1] == '[') {
         // ESC [ parameters and intermediates, up to the final byte.
@@ -109,7 +109,7 @@ int BlankColumns(std::string_view blanks, int column) {
 int WordColumns(std::string_view word) {
     int columns = 0;
     for (size_t i = 0; i < word.size();) {
-        const SPiece piece = PieceAt(word, i);
+        const CPiece piece = PieceAt(word, i);
         columns += piece.columns;
         i += piece.length;
     }
@@ -169,7 +169,7 @@ private:
     // wherever the next character would not fit.
     void Cut(std::string_view word) {
         for (size_t i = 0; i < word.size();) {
-            const SPiece piece = PieceAt(word, i);
+            const CPiece piece = PieceAt(word, i);
             if (m_nColumn + piece.columns > m_nWidth && m_nColumn > 0)
                 NewLine();
             m_out.append(word.substr(i, piece.length));

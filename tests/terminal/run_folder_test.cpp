@@ -74,7 +74,7 @@ TEST(RunFolder, SessionPlaysTheLinkedCuesAndWritesItsPagesThere) {
     // Cues are looked for in the current folder first: use one without any.
     const CCurrentDirectory cwd(base.Path());
     CTextList noWords;
-    SRunOptions options;
+    CRunOptions options;
     options.quizPath = std::string(TORVI_TEST_DATA_DIR) + "/run/capitals.txt";
     options.ignoreWords = &noWords;
     std::istringstream in("Paris\n");

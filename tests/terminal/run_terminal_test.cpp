@@ -75,13 +75,13 @@ protected:
 
     // Played as on a terminal m_nWidth columns wide, the typed lines echoed so
     // that the transcript reads as the screen does.
-    std::string Play(const std::string& quiz, const std::string& input, SRunOptions options = {},
+    std::string Play(const std::string& quiz, const std::string& input, CRunOptions options = {},
                      CAudioPlayer* player = nullptr) {
         std::istringstream in(input);
         return Play(quiz, in, std::move(options), player);
     }
 
-    std::string Play(const std::string& quiz, std::istream& in, SRunOptions options,
+    std::string Play(const std::string& quiz, std::istream& in, CRunOptions options,
                      CAudioPlayer* player = nullptr) {
         options.quizPath = quiz;
         options.echoInput = true;
@@ -96,8 +96,8 @@ protected:
         return out.str();
     }
 
-    static SRunOptions OnTerminal(bool colour = false) {
-        SRunOptions options;
+    static CRunOptions OnTerminal(bool colour = false) {
+        CRunOptions options;
         options.terminal = true;
         options.noSound = true;
         options.style = CTerminalStyle(colour);
@@ -113,58 +113,21 @@ TEST_F(TerminalSession, ProgressHeadsEachQuestionAndTheMissedOnesFollowTheScore)
     const std::string quiz = Quiz("capitals.txt");
     const std::string out =
         Play(quiz, Lines({"Paris", "red", "blue", "pink", "no", "a", "b", "c"}), OnTerminal());
-    EXPECT_EQ(out, Lines({"Halvan Torvi - " + quiz,
-                          "Type each answer and press Enter; :help lists the commands.",
-                          "",
-                          Heading(1, 3, 0, 60),
-                          "What is the capital of France?",
-                          "",
-                          "Answer 1 of 1: Paris",
-                          "",
-                          "You are Correct!!!",
-                          "",
-                          "Paris",
-                          "",
-                          "Paris lies on the Seine.",
-                          "",
-                          Heading(2, 3, 1, 60),
-                          "Name the primary colours of light,",
-                          "in any order.",
-                          "",
-                          "Answer 1 of 3: red",
-                          "Answer 2 of 3: blue",
-                          "Answer 3 of 3: pink",
-                          "",
-                          // Sixty columns break the verdict at its last blank.
-                          "You are wrong, the correct answer is:      {Press Enter to",
-                          "continue}",
-                          "red",
-                          "green",
-                          "blue",
-                          "",
-                          "Press Enter to continue: no",
-                          kNotJudged,
-                          "",
-                          Heading(3, 3, 1, 60),
-                          "Give the first three letters of the alphabet, in order.",
-                          "",
-                          "Answer 1 of 3: a",
-                          "Answer 2 of 3: b",
-                          "Answer 3 of 3: c",
-                          "",
-                          "You are Correct!!!",
-                          "",
-                          "a",
-                          "b",
-                          "c",
-                          "",
-                          "You got 2/3 right.",
-                          "",
-                          "Answered wrong:",
-                          "- Name the primary colours of light,",
-                          "  red / green / blue",
-                          "",
-                          kFinished}));
+    EXPECT_EQ(
+        out,
+        Lines({"Halvan Torvi - " + quiz,
+               "Type each answer and press Enter; :help lists the commands.", "",
+               Heading(1, 3, 0, 60), "What is the capital of France?", "", "Answer 1 of 1: Paris",
+               "", "You are Correct!!!", "", "Paris", "", "Paris lies on the Seine.", "",
+               Heading(2, 3, 1, 60), "Name the primary colours of light,", "in any order.", "",
+               "Answer 1 of 3: red", "Answer 2 of 3: blue", "Answer 3 of 3: pink", "",
+               // Sixty columns break the verdict at its last blank.
+               "You are wrong, the correct answer is:      {Press Enter to", "continue}", "red",
+               "green", "blue", "", "Press Enter to continue: no", kNotJudged, "",
+               Heading(3, 3, 1, 60), "Give the first three letters of the alphabet, in order.", "",
+               "Answer 1 of 3: a", "Answer 2 of 3: b", "Answer 3 of 3: c", "", "You are Correct!!!",
+               "", "a", "b", "c", "", "You got 2/3 right.", "", "Answered wrong:",
+               "- Name the primary colours of light,", "  red / green / blue", "", kFinished}));
 }
 
 TEST_F(TerminalSession, RepeatedQuestionCountsOnceAndRestartStartsTheCountAgain) {
@@ -192,7 +155,7 @@ TEST_F(TerminalSession, RepeatedQuestionCountsOnceAndRestartStartsTheCountAgain)
 }
 
 TEST_F(TerminalSession, EachMissedQuestionIsListedOnceInTheOrderAsked) {
-    SRunOptions options = OnTerminal();
+    CRunOptions options = OnTerminal();
     options.jumbled = true;
     options.seed = 4242;
     // Every answer wrong, the first question asked missed twice.
@@ -258,7 +221,7 @@ TEST_F(TerminalSession, RuleFollowsTheWidthAsTheWindowIsResized) {
     const std::string input = Lines({"Lyon", ":explain", "", "x", "y", "z", "", "a"});
     std::istringstream in(input);
     int asked = 0;
-    SRunOptions options = OnTerminal();
+    CRunOptions options = OnTerminal();
     options.width = [&] {
         ++asked;
         const auto read = in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
@@ -304,11 +267,11 @@ TEST_F(TerminalSession, ColourMarksVerdictsQuestionsAndReplies) {
 
 TEST_F(TerminalSession, ColourIntoAPipeOnlyAddsTheEscapes) {
     const std::string input = Lines({"Lyon", ":explain", ":help", "", "red", ":bogus", "x", "y"});
-    SRunOptions plain;
+    CRunOptions plain;
     plain.noSound = true;
     int widthAsked = 0;
     plain.width = [&] { return ++widthAsked, 20; };
-    SRunOptions coloured = plain;
+    CRunOptions coloured = plain;
     coloured.style = CTerminalStyle(true);
     const std::string plainOut = Play(Quiz("capitals.txt"), input, plain);
     RestartRandomSource();
@@ -369,7 +332,7 @@ protected:
     // The one-question quiz ends on a right answer, whose cue is then due.
     void PlayToTheEnd(WaitingPlayer& player, const volatile std::sig_atomic_t* interrupted) {
         m_programDir.Write("one.txt", "Say yes.\nyes\n");
-        SRunOptions options;
+        CRunOptions options;
         options.interrupted = interrupted;
         Play(m_programDir.File("one.txt"), "yes\n", options, &player);
     }

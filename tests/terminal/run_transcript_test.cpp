@@ -54,7 +54,7 @@ protected:
             m_ignoreWords.Add(new CTextBuffer(word));
     }
 
-    SPlayed Play(const std::string& quiz, const std::string& input, SRunOptions options = {},
+    SPlayed Play(const std::string& quiz, const std::string& input, CRunOptions options = {},
                  CAudioPlayer* player = nullptr) {
         options.quizPath = quiz;
         options.echoInput = true;
@@ -340,7 +340,7 @@ TEST_F(RunTranscript, QuizThatDoesNotLoadShowsTheMessageAndFails) {
 }
 
 TEST_F(RunTranscript, OptionsCommandsReportTheirState) {
-    SRunOptions options;
+    CRunOptions options;
     options.noSound = true;
     const SPlayed played =
         Play(Quiz("capitals.txt"),
@@ -401,7 +401,7 @@ TEST_F(RunTranscript, SoundCuesFollowTheSoundOption) {
               (std::vector<std::string>{wave + "start", wave + "right", wave + "wrong"}));
 
     RecordingPlayer silent;
-    SRunOptions noSound;
+    CRunOptions noSound;
     noSound.noSound = true;
     Play(Quiz("capitals.txt"), Lines({"Paris", ":sound on", "x", "y", "z"}), noSound, &silent);
     EXPECT_EQ(silent.plays, (std::vector<std::string>{wave + "wrong"}));
@@ -409,7 +409,7 @@ TEST_F(RunTranscript, SoundCuesFollowTheSoundOption) {
 
 TEST_F(RunTranscript, SeedMakesTheJumbledOrderThatOfTheQuestionSet) {
     const std::string quiz = Quiz("twelve.txt");
-    SRunOptions options;
+    CRunOptions options;
     options.jumbled = true;
     options.noSound = true;
     options.seed = 12345;
