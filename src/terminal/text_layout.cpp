@@ -106,15 +106,6 @@ int BlankColumns(std::string_view blanks, int column) {
     return end - column;
 }
 
-int WordColumns(std::string_view word) {
-    int columns = 0;
-    for (size_t i = 0; i < word.size();) {
-        const CPiece piece = PieceAt(word, i);
-        columns += piece.columns;
-        i += piece.length;
-    }
-    return columns;
-}
 
 class CLineWrapper {
 public:
@@ -141,7 +132,7 @@ private:
     // the line's own indentation stays while it leaves room for a character.
     void Word(std::string_view blanks, std::string_view word) {
         const int blankColumns = BlankColumns(blanks, m_nColumn);
-        const int wordColumns = WordColumns(word);
+        const int wordColumns = TextColumns(word);
         if (m_nColumn + blankColumns + wordColumns <= m_nWidth) {
             m_out += blanks;
             m_out += word;
@@ -190,6 +181,16 @@ private:
 };
 
 } // namespace
+
+int TextColumns(std::string_view text) {
+    int columns = 0;
+    for (size_t i = 0; i < text.size();) {
+        const CPiece piece = PieceAt(text, i);
+        columns += piece.columns;
+        i += piece.length;
+    }
+    return columns;
+}
 
 std::string WrapText(std::string_view text, int width) {
     if (width <= 0)

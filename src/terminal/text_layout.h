@@ -9,3 +9,7 @@
 // Escape sequences take no room. A width of 0 or less leaves the text as it is
 // (output that is not a terminal).
 std::string WrapText(std::string_view text, int width);
+
+// The columns one line of text takes on a terminal, counted as WrapText
+// counts them: escape sequences and control characters take none.
+int TextColumns(std::string_view text);

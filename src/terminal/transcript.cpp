@@ -8,13 +8,6 @@ namespace {
 // The line above each page where the width is not known.
 constexpr int kPlainRuleWidth = 40;
 
-// Columns a UTF-8 text without escape sequences takes, one for each character.
-int Columns(std::string_view text) {
-    int columns = 0;
-    for (const char c : text)
-        columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    return columns;
-}
 } // namespace
 
 int CTranscript::Width() const {
@@ -32,7 +25,7 @@ std::string CTranscript::Rule(int width, std::string_view label) const {
     rule += label;
     rule += ' ';
     // The label stays whole on a narrow terminal; a few dashes still close it.
-    const int rest = std::max(length - 5 - Columns(label), 3);
+    const int rest = std::max(length - 5 - TextColumns(label), 3);
     rule.append(static_cast<size_t>(rest), '-');
     return rule;
 }
