@@ -106,7 +106,6 @@ int BlankColumns(std::string_view blanks, int column) {
     return end - column;
 }
 
-
 class CLineWrapper {
 public:
     CLineWrapper(std::string& out, int width) : m_out(out), m_nWidth(width) {}
