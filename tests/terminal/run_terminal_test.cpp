@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "run_test_support.h"
 #include "sound/audio_player.h"
 #include "support/random_start.h"
 #include "support/temp_dir.h"
@@ -18,21 +19,13 @@
 
 namespace {
 
+using run_test::kFinished;
+using run_test::kWrong;
+using run_test::Lines;
+using run_test::Quiz;
+
 const std::string kDot = "\xC2\xB7";
-const std::string kWrong = "You are wrong, the correct answer is:      {Press Enter to continue}";
-const std::string kFinished = "Press Enter to leave, or type :restart to play again: ";
 const std::string kNotJudged = "(not judged: no answer box is open)";
-
-std::string Quiz(const std::string& name) {
-    return std::string(TORVI_TEST_DATA_DIR) + "/run/" + name;
-}
-
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
 
 // A rule of the given width with the progress set into it.
 std::string Heading(int asked, int total, int right, int width) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "quiz/question_set.h"
+#include "run_test_support.h"
 #include "sound/audio_player.h"
 #include "support/random_start.h"
 #include "support/temp_dir.h"
@@ -15,21 +16,13 @@
 
 namespace {
 
+using run_test::kFinished;
+using run_test::kWrong;
+using run_test::Lines;
+using run_test::Quiz;
+
 const std::string kRule = "----------------------------------------";
 const std::string kHint = "Type each answer and press Enter; :help lists the commands.";
-const std::string kFinished = "Press Enter to leave, or type :restart to play again: ";
-const std::string kWrong = "You are wrong, the correct answer is:      {Press Enter to continue}";
-
-std::string Quiz(const std::string& name) {
-    return std::string(TORVI_TEST_DATA_DIR) + "/run/" + name;
-}
-
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
 
 struct SPlayed {
     int exitCode = -1;

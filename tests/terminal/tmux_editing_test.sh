@@ -4,43 +4,9 @@
 # Usage: tmux_editing_test.sh TORVI_CLI QUIZ_FOLDER
 set -euo pipefail
 
-cli=$(realpath "$1")
-data=$(realpath "$2")
-
-if ! command -v tmux >/dev/null 2>&1; then
-    echo "SKIP: tmux is not installed (scripts/install-deps installs it)"
-    exit 77
-fi
-
-work=$(mktemp -d)
-socket="$work/tmux.sock"
-cleanup() {
-    tmux -S "$socket" kill-server >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export LANG=C.UTF-8 LC_ALL=C.UTF-8 SDL_AUDIODRIVER=dummy
+source "$(dirname "$0")/tmux_session.sh" "$@"
 
 session=edit
-tm() { tmux -u -S "$socket" "$@"; }
-screen() { tm capture-pane -p -t "$session" -S -500 | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}'; }
-fail() {
-    echo "FAIL: $1"
-    screen
-    exit 1
-}
-wait_for() {
-    for _ in $(seq 1 150); do
-        if screen | grep -qF -- "$1"; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "\"$1\" did not appear on the screen"
-}
-count() { screen | grep -cF -- "$1" || true; }
-keys() { tm send-keys -t "$session" "$@"; }
 
 # The shell notes the terminal's settings before and after the program, and
 # keeps the pane open to read its status.

@@ -6,27 +6,8 @@
 # Usage: tmux_layout_test.sh TORVI_CLI QUIZ_FOLDER
 set -euo pipefail
 
-cli=$(realpath "$1")
-data=$(realpath "$2")
-
-if ! command -v tmux >/dev/null 2>&1; then
-    echo "SKIP: tmux is not installed (scripts/install-deps installs it)"
-    exit 77
-fi
-
-work=$(mktemp -d)
-socket="$work/tmux.sock"
-cleanup() {
-    tmux -S "$socket" kill-server >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export LANG=C.UTF-8 LC_ALL=C.UTF-8 SDL_AUDIODRIVER=dummy
+source "$(dirname "$0")/tmux_session.sh" "$@"
 unset NO_COLOR
-
-session=""
-tm() { tmux -u -S "$socket" "$@"; }
 
 # start NAME COLUMNS ENVIRONMENT ARGUMENTS...
 start() {
@@ -38,32 +19,8 @@ start() {
         "cd '$data' && $environment '$cli' run $*; echo \"exit status \$?\"; sleep 120"
 }
 
-screen() { tm capture-pane -p -t "$session" -S -500 | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}'; }
 # The screen with its colours and weights as SGR escape sequences.
 styled_screen() { tm capture-pane -e -p -t "$session" -S -500; }
-
-fail() {
-    echo "FAIL: $1 ($session):"
-    screen
-    exit 1
-}
-
-wait_for() {
-    local text=$1
-    for _ in $(seq 1 150); do
-        if screen | grep -qF -- "$text"; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "\"$text\" did not appear on the screen"
-}
-
-keys() { tm send-keys -t "$session" "$@"; }
-type_line() {
-    keys -l -- "$1"
-    keys Enter
-}
 
 # The width of the rule whose label begins with the given text.
 rule_width() {

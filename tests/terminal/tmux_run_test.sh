@@ -4,26 +4,7 @@
 # Usage: tmux_run_test.sh TORVI_CLI QUIZ_FOLDER
 set -euo pipefail
 
-cli=$(realpath "$1")
-data=$(realpath "$2")
-
-if ! command -v tmux >/dev/null 2>&1; then
-    echo "SKIP: tmux is not installed (scripts/install-deps installs it)"
-    exit 77
-fi
-
-work=$(mktemp -d)
-socket="$work/tmux.sock"
-cleanup() {
-    tmux -S "$socket" kill-server >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export LANG=C.UTF-8 LC_ALL=C.UTF-8 SDL_AUDIODRIVER=dummy
-
-session=""
-tm() { tmux -u -S "$socket" "$@"; }
+source "$(dirname "$0")/tmux_session.sh" "$@"
 
 start() {
     session=$1
@@ -31,29 +12,6 @@ start() {
     # The shell keeps the pane open after the program ends, to read its status.
     tm -f /dev/null new-session -d -s "$session" -x 120 -y 60 \
         "cd '$data' && '$cli' run $*; echo \"exit status \$?\"; sleep 120"
-}
-
-screen() { tm capture-pane -p -t "$session" -S -500 | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}'; }
-
-wait_for() {
-    local text=$1
-    for _ in $(seq 1 150); do
-        if screen | grep -qF -- "$text"; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "FAIL: \"$text\" did not appear on the screen of $session:"
-    screen
-    exit 1
-}
-
-count() { screen | grep -cF -- "$1" || true; }
-
-keys() { tm send-keys -t "$session" "$@"; }
-type_line() {
-    keys -l -- "$1"
-    keys Enter
 }
 
 # A Windows-1252 quiz on a UTF-8 terminal, an answer typed with an accent,
