@@ -195,10 +195,10 @@ int CRunSession::Run() {
         });
     std::string line;
     for (;;) {
-        const std::string prompt = Prompt();
-        // The line editor shows the prompt itself, to redraw it as the line
-        // is edited.
-        m_transcript.Prompt(m_options.lineEditor ? std::string() : prompt);
+        // The line editor shows the prompt's last line itself, to redraw it
+        // as the line is edited.
+        const std::string prompt =
+            m_transcript.Prompt(Prompt(), m_options.lineEditor != nullptr);
         if (m_transcript.Lost() || !ReadLine(prompt, line)) {
             m_transcript.InputEnded();
             // The end of the input ends the quiz as Quit does.

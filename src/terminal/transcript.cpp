@@ -23,10 +23,12 @@ std::string CTranscript::Rule(int width, std::string_view label) const {
         return std::string(static_cast<size_t>(length), '-');
     std::string rule = "--- ";
     rule += label;
-    rule += ' ';
-    // The label stays whole on a narrow terminal; a few dashes still close it.
-    const int rest = std::max(length - 5 - TextColumns(label), 3);
-    rule.append(static_cast<size_t>(rest), '-');
+    // On a narrow terminal the label stands alone rather than spill over.
+    const int rest = length - 5 - TextColumns(label);
+    if (rest > 0) {
+        rule += ' ';
+        rule.append(static_cast<size_t>(rest), '-');
+    }
     return rule;
 }
 
@@ -52,11 +54,27 @@ void CTranscript::Line(const std::string& text) {
     m_last = ELast::Line;
 }
 
-void CTranscript::Prompt(const std::string& prompt) {
+std::string CTranscript::Prompt(const std::string& prompt, bool editorDraws) {
     if (m_last == ELast::Block)
         m_out << '\n';
-    m_out << prompt << std::flush;
+    std::string last = prompt;
+    const int width = Width();
+    if (width > 0) {
+        // The blank the answer is typed after belongs to the last line.
+        const std::string wrapped = WrapText(prompt, width);
+        const size_t lastStart = wrapped.rfind('\n');
+        if (lastStart != std::string::npos) {
+            m_out << wrapped.substr(0, lastStart + 1);
+            last = wrapped.substr(lastStart + 1);
+            if (prompt.ends_with(' ') && !last.ends_with(' '))
+                last += ' ';
+        }
+    }
+    if (!editorDraws)
+        m_out << last;
+    m_out << std::flush;
     m_last = ELast::Prompt;
+    return last;
 }
 
 void CTranscript::Answered(const std::string& line, bool echo) {

@@ -26,8 +26,11 @@ public:
     void Block(std::string_view text, bool rule, std::string_view label = {});
     // A short reply or a title line.
     void Line(const std::string& text);
-    // Asks for a line; the cursor stays after the prompt.
-    void Prompt(const std::string& prompt);
+    // Asks for a line; the cursor stays after the prompt. A prompt wider
+    // than the terminal is broken at blanks and only its last line waits for
+    // the answer. That last line is returned; when the line editor draws it
+    // (editorDraws), it is not written here.
+    std::string Prompt(const std::string& prompt, bool editorDraws = false);
     // The line read after a prompt; echo writes it out, otherwise the
     // terminal has already shown it with its line end.
     void Answered(const std::string& line, bool echo);

@@ -16,6 +16,7 @@
 #include "support/temp_dir.h"
 #include "terminal/run_session.h"
 #include "terminal/terminal_style.h"
+#include "terminal/text_layout.h"
 
 namespace {
 
@@ -223,14 +224,32 @@ TEST_F(TerminalSession, RuleFollowsTheWidthAsTheWindowIsResized) {
     const std::string out = Play(Quiz("capitals.txt"), in, options);
     const std::vector<std::string> rules = Rules(out);
     ASSERT_EQ(rules.size(), 4u) << out;
-    // A label longer than the line keeps three dashes after it.
-    EXPECT_EQ(rules[0], "--- Question 1 of 3 " + kDot + " 0 right ---");
+    // A label that leaves no room for dashes after it stands alone.
+    EXPECT_EQ(rules[0], "--- Question 1 of 3 " + kDot + " 0 right");
     // The explanation's rule has no label; a wide window gets a capped rule.
     EXPECT_EQ(rules[1], std::string(100, '-'));
     EXPECT_EQ(rules[2], Heading(2, 3, 0, 100));
     // A width that cannot be read draws the plain 40 columns.
     EXPECT_EQ(rules[3], Heading(3, 3, 0, 40));
     EXPECT_GE(asked, 4);
+}
+
+TEST_F(TerminalSession, NoLineIsWiderThanANarrowTerminal) {
+    m_nWidth = 30;
+    const std::string out =
+        Play(Quiz("capitals.txt"), Lines({"Paris", "red", "green", "pink", "", "a", "b", "c", ""}),
+             OnTerminal());
+    size_t start = 0;
+    while (start < out.size()) {
+        const size_t end = std::min(out.find('\n', start), out.size());
+        EXPECT_LE(TextColumns(out.substr(start, end - start)), 30)
+            << out.substr(start, end - start);
+        start = end + 1;
+    }
+    // A long prompt is broken at a blank; the answer follows its last line.
+    EXPECT_NE(out.find("\nPress Enter to leave, or type\n:restart to play again: \n"),
+              std::string::npos)
+        << out;
 }
 
 TEST_F(TerminalSession, ColourMarksVerdictsQuestionsAndReplies) {
