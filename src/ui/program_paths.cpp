@@ -178,16 +178,26 @@ bool IsRegularFile(const std::string& path) {
 }
 } // namespace
 
-std::string FindSupportDirectory(const std::string& programDirectory) {
+std::string FindSupportDirectory(const std::string& programDirectory,
+                                 const std::string& configuredWay) {
     const std::string own = WithSlash(programDirectory);
     if (IsRegularFile(own + "Welcome.htm"))
         return own;
-    // An installed program lives in bin/ and keeps its files in share/torvi/.
-    const std::string shared =
-        std::filesystem::path(own + "../share/torvi/").lexically_normal().string();
-    if (IsRegularFile(shared + "Welcome.htm"))
-        return shared;
+    // An installed program lives in bin/ and keeps its files in share/torvi/,
+    // or wherever the build was told to put them.
+    for (const std::string& way : {configuredWay, std::string("../share/torvi")}) {
+        if (way.empty())
+            continue;
+        const std::string shared =
+            std::filesystem::path(own + way + "/").lexically_normal().string();
+        if (IsRegularFile(shared + "Welcome.htm"))
+            return shared;
+    }
     return own;
+}
+
+std::string FindSupportDirectory(const std::string& programDirectory) {
+    return FindSupportDirectory(programDirectory, TORVI_SUPPORT_FROM_BIN);
 }
 
 std::string FindSupportDirectory() {

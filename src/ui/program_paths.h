@@ -49,9 +49,14 @@ std::string ChoosePageDirectory(const std::string& supportDirectory);
 
 // The folder that holds the program's support files (Welcome.htm, the sound cues,
 // the ignore-word list), ending with "/": programDirectory itself in a build or a
-// portable copy, "../share/torvi/" beside it for an installed program, and
+// portable copy, the configured data folder (by default "../share/torvi/")
+// beside it for an installed program, and
 // programDirectory again when neither holds Welcome.htm.
 std::string FindSupportDirectory(const std::string& programDirectory);
+// The same with the way from the bin folder to the data folder given, instead
+// of the one this build was configured with ("../share/torvi" by default).
+std::string FindSupportDirectory(const std::string& programDirectory,
+                                 const std::string& configuredWay);
 // The same search from the running program's folder.
 std::string FindSupportDirectory();
 

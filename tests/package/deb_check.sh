@@ -46,7 +46,7 @@ outside=$(grep -vE '^/usr(/|$)' "$work/contents" || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 for path in /usr/bin/torvi /usr/bin/torvi-cli \
     "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml" \
-    /usr/share/icons/hicolor/scalable/apps/torvi.svg /usr/share/icons/hicolor/48x48/apps/torvi.png \
+    /usr/share/icons/hicolor/scalable/apps/org.example.torvi.svg /usr/share/icons/hicolor/48x48/apps/org.example.torvi.png \
     /usr/share/man/man1/torvi.1.gz /usr/share/man/man1/torvi-cli.1.gz \
     /usr/share/doc/torvi/copyright \
     /usr/share/torvi/Welcome.htm /usr/share/torvi/IgnoreW.TXT /usr/share/torvi/Start1.wav \

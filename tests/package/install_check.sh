@@ -31,7 +31,7 @@ if [ -f "$desktop" ]; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $app_id.desktop"
     grep -qx "Exec=$prefix/bin/torvi" "$desktop" || fail "the menu entry does not start $prefix/bin/torvi"
     grep -qx "Path=$prefix/share/torvi" "$desktop" || fail "the menu entry does not start in $prefix/share/torvi"
-    grep -qx "Icon=torvi" "$desktop" || fail "the menu entry names another icon"
+    grep -qx "Icon=$app_id" "$desktop" || fail "the menu entry names another icon"
 fi
 if [ -f "$metainfo" ]; then
     appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metainfo"
@@ -50,9 +50,9 @@ for file in Welcome.htm IgnoreW.TXT Start1.wav RightAnswer1.wav WrongAnswer1.wav
     quizzes/geography.txt; do
     expect_file "$root/share/torvi/$file"
 done
-expect_file "$root/share/icons/hicolor/scalable/apps/torvi.svg"
+expect_file "$root/share/icons/hicolor/scalable/apps/org.example.torvi.svg"
 for size in 16 32 48 64 128 256; do
-    expect_file "$root/share/icons/hicolor/${size}x${size}/apps/torvi.png"
+    expect_file "$root/share/icons/hicolor/${size}x${size}/apps/org.example.torvi.png"
 done
 expect_file "$root/share/doc/torvi/copyright"
 grep -q "GPL-3+" "$root/share/doc/torvi/copyright" 2>/dev/null || fail "the copyright file names no licence"

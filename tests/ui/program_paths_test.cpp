@@ -263,6 +263,18 @@ TEST_F(SupportFolderTest, OwnWelcomePageElseTheSharedFolderElseTheProgramFolder)
     EXPECT_EQ(FindSupportDirectory(bin), bin);
 }
 
+TEST_F(SupportFolderTest, InstallConfiguredWithAnotherDataFolderIsFound) {
+    const std::string bin = m_strRoot + "/usr/games/";
+    std::filesystem::create_directories(bin);
+    Put(m_strRoot + "/usr/share/games/torvi/Welcome.htm", "<p>games</p>");
+    EXPECT_EQ(FindSupportDirectory(bin, "../share/games/torvi"),
+              m_strRoot + "/usr/share/games/torvi/");
+    // The usual layout is still looked at when the configured one holds nothing.
+    Put(m_strRoot + "/usr/share/torvi/Welcome.htm", "<p>shared</p>");
+    EXPECT_EQ(FindSupportDirectory(m_strRoot + "/usr/bin", "../lib/torvi"),
+              m_strRoot + "/usr/share/torvi/");
+}
+
 TEST_F(SupportFolderTest, ExampleQuizzesAreTheQuizzesFolderWhenThereIsOne) {
     const std::string share = m_strRoot + "/usr/share/torvi";
     std::filesystem::create_directories(share);
