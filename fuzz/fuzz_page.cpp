@@ -2,7 +2,7 @@
 // chooses the quiz's encoding, whether colour is on and the width, the rest is
 // the page. Besides not crashing or hanging, the text must be valid UTF-8 and
 // hold no control character but line ends and tabs, and no escape sequence but
-// the style's own; wrapping may only turn blanks into line ends and never
+// the style's own; wrapping may only change blanks and line ends and never
 // breaks an escape sequence.
 #include <cstddef>
 #include <cstdint>

@@ -113,6 +113,7 @@ public:
     void Line(std::string_view line) {
         m_nColumn = 0;
         m_bHasWord = false;
+        m_nHang = HangingIndent(line);
         size_t i = 0;
         while (i < line.size()) {
             const size_t blanksStart = i;
@@ -127,6 +128,30 @@ public:
     }
 
 private:
+    // Where the rows after a line's first one start: under the first row's
+    // text, past its indentation and a list item's mark ("-", "•", "1."), so
+    // a list item reads as one block. Where that would leave less than half
+    // the width, rows start at the left edge.
+    int HangingIndent(std::string_view line) const {
+        size_t i = 0;
+        while (i < line.size() && line[i] == ' ')
+            ++i;
+        size_t markEnd = i;
+        if (line.substr(i).starts_with("- ")) {
+            markEnd = i + 2;
+        } else if (line.substr(i).starts_with("\xE2\x80\xA2 ")) {
+            markEnd = i + 4;
+        } else {
+            size_t digits = i;
+            while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9')
+                ++digits;
+            if (digits > i && line.substr(digits).starts_with(". "))
+                markEnd = digits + 2;
+        }
+        const int hang = TextColumns(line.substr(0, markEnd));
+        return 2 * hang <= m_nWidth ? hang : 0;
+    }
+
     // The blanks before a word, then the word. Blanks at a break are dropped;
     // the line's own indentation stays while it leaves room for a character.
     void Word(std::string_view blanks, std::string_view word) {
@@ -170,12 +195,14 @@ private:
 
     void NewLine() {
         m_out += '\n';
-        m_nColumn = 0;
+        m_out.append(static_cast<size_t>(m_nHang), ' ');
+        m_nColumn = m_nHang;
     }
 
     std::string& m_out;
     int m_nWidth;
     int m_nColumn = 0;
+    int m_nHang = 0;
     bool m_bHasWord = false;
 };
 

@@ -24,15 +24,30 @@ TEST(WrapText, BreaksAtBlanksSoNoLineIsWiderThanTheWidth) {
 TEST(WrapText, KeepsLineEndsBlankLinesAndIndentation) {
     const std::string text = "Rivers:\n\n\n    - the Seine and the Loire\n  two  blanks";
     EXPECT_EQ(WrapText(text, 100), text);
-    EXPECT_EQ(WrapText(text, 16), "Rivers:\n\n\n    - the Seine\nand the Loire\n  two  blanks");
+    // The rows after a list item's first one start under its text.
+    EXPECT_EQ(WrapText(text, 16),
+              "Rivers:\n\n\n    - the Seine\n      and the\n      Loire\n  two  blanks");
+}
+
+TEST(WrapText, FollowingRowsHangUnderTheTextOfAnItem) {
+    EXPECT_EQ(WrapText("- Name the primary colours of light,", 30),
+              "- Name the primary colours of\n  light,");
+    EXPECT_EQ(WrapText("12. ab cd ef", 8), "12. ab\n    cd\n    ef");
+    EXPECT_EQ(WrapText("\xE2\x80\xA2 ab cd", 5), "\xE2\x80\xA2 ab\n  cd");
+    // An indentation past half the width would leave too little room: the
+    // rows start at the left edge.
+    EXPECT_EQ(WrapText("      - ab cd", 12), "      - ab\ncd");
+    // A hyphen that starts a word is no list mark.
+    EXPECT_EQ(WrapText("-ab cd", 4), "-ab\ncd");
 }
 
 TEST(WrapText, CutsAWordLongerThanALine) {
     EXPECT_EQ(WrapText("see https://example.org/a/very/long/path now", 10),
               "see\nhttps://ex\nample.org/\na/very/lon\ng/path now");
     EXPECT_EQ(WrapText("abcdef", 1), "a\nb\nc\nd\ne\nf");
-    // A word too long for what the indentation leaves fills the line first.
-    EXPECT_EQ(WrapText("  abcdef", 4), "  ab\ncdef");
+    // A word too long for what the indentation leaves fills the line first;
+    // its following rows keep the indentation.
+    EXPECT_EQ(WrapText("  abcdef", 4), "  ab\n  cd\n  ef");
 }
 
 TEST(WrapText, WideCharactersTakeTwoColumnsAndMarksNone) {
