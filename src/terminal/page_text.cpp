@@ -51,12 +51,7 @@ const CNamedReference* FindNamedReference(std::string_view name) {
 // A browser reads the numbers 128 to 159 as the Windows-1252 characters.
 char32_t Cp1252CodePoint(uint32_t value) {
     const char byte = static_cast<char>(value);
-    const std::string utf8 = Cp1252ToUtf8(std::string_view(&byte, 1));
-    const auto b0 = static_cast<unsigned char>(utf8[0]);
-    if (utf8.size() == 2)
-        return ((b0 & 0x1F) << 6) | (static_cast<unsigned char>(utf8[1]) & 0x3F);
-    return ((b0 & 0x0F) << 12) | ((static_cast<unsigned char>(utf8[1]) & 0x3F) << 6) |
-           (static_cast<unsigned char>(utf8[2]) & 0x3F);
+    return DecodeUtf8(Cp1252ToUtf8(std::string_view(&byte, 1)))[0];
 }
 
 // Decodes the character reference at text[at] (which is '&'). On success the
