@@ -18,8 +18,10 @@ set(TORVI_LAYERS
     "ui:^ui/:ui quiz judge text pattern sound"
     "app:^app/:app qt ui quiz judge text pattern sound sound_sdl"
     "terminal:^terminal/:terminal ui quiz judge text pattern sound"
-    "cli:^cli/:cli terminal check ui quiz judge text pattern sound sound_sdl"
-    "editor:^editor/:editor app qt check ui quiz judge text pattern sound sound_sdl")
+    "export:^export/:export ui quiz judge text pattern sound"
+    "web:^web/:web ui quiz judge text pattern sound"
+    "cli:^cli/:cli terminal check export ui quiz judge text pattern sound sound_sdl"
+    "editor:^editor/:editor app qt check export ui quiz judge text pattern sound sound_sdl")
 
 if(NOT SOURCE_DIR OR NOT IS_DIRECTORY "${SOURCE_DIR}")
     message(FATAL_ERROR "layering check: SOURCE_DIR must name the source folder")

@@ -100,3 +100,9 @@ void SetRandomState(const CRandomState& state) {
     s.second = WrapLag(state.second);
     s.third = WrapLag(state.third);
 }
+
+void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third) {
+    first = static_cast<int32_t>(seed % kRandomTableSize);
+    second = static_cast<int32_t>((seed / kRandomTableSize) % kRandomTableSize);
+    third = static_cast<int32_t>((seed / (kRandomTableSize * kRandomTableSize)) % kRandomTableSize);
+}

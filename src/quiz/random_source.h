@@ -11,6 +11,9 @@ int32_t RandomBelow(int32_t n);
 // Set the three lags (each taken modulo 22) and clear the needs-seeding flag;
 // read the lags and one table entry.
 void SetRandomLags(int32_t first, int32_t second, int32_t third);
+// The three lags a seed number gives: N mod 22, (N div 22) mod 22 and
+// (N div 484) mod 22. One number then names one repeatable jumbled order.
+void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third);
 void GetRandomLags(int32_t& first, int32_t& second, int32_t& third);
 int32_t GetRandomTableEntry(int32_t index);
 

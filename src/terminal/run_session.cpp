@@ -197,8 +197,7 @@ int CRunSession::Run() {
     for (;;) {
         // The line editor shows the prompt's last line itself, to redraw it
         // as the line is edited.
-        const std::string prompt =
-            m_transcript.Prompt(Prompt(), m_options.lineEditor != nullptr);
+        const std::string prompt = m_transcript.Prompt(Prompt(), m_options.lineEditor != nullptr);
         if (m_transcript.Lost() || !ReadLine(prompt, line)) {
             m_transcript.InputEnded();
             // The end of the input ends the quiz as Quit does.
@@ -533,12 +532,6 @@ void CRunSession::ShowHelp() {
 }
 
 } // namespace
-
-void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third) {
-    first = static_cast<int32_t>(seed % 22);
-    second = static_cast<int32_t>((seed / 22) % 22);
-    third = static_cast<int32_t>((seed / 484) % 22);
-}
 
 int PlayQuiz(const CRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
              CAudioPlayer* player, const std::string& programDirectory,

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "quiz/random_source.h"
 #include "terminal/terminal_style.h"
 #include "text/item_list.h"
 
@@ -57,6 +58,3 @@ struct CRunOptions {
 int PlayQuiz(const CRunOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
              CAudioPlayer* player, const std::string& programDirectory,
              const std::optional<std::string>& pageDirectory);
-
-// The three lags --seed N gives.
-void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third);

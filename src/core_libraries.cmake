@@ -1,0 +1,49 @@
+# The core libraries, shared by the desktop build and the browser player's
+# build (src/web), which compiles the very same sources with Emscripten.
+# TORVI_CORE_SOURCE_DIR is the src/ folder; the including project provides the
+# torvi_warnings interface library and GNUInstallDirs.
+
+# The pattern engine. Standard library only.
+add_library(torvi_pattern STATIC ${TORVI_CORE_SOURCE_DIR}/pattern/pattern.cpp ${TORVI_CORE_SOURCE_DIR}/pattern/pattern.h)
+target_include_directories(torvi_pattern PUBLIC ${TORVI_CORE_SOURCE_DIR})
+target_link_libraries(torvi_pattern PRIVATE torvi_warnings)
+
+# Text: the text buffer, the item list, UTF-8 and Windows-1252.
+add_library(torvi_text STATIC
+    ${TORVI_CORE_SOURCE_DIR}/text/ascii.h
+    ${TORVI_CORE_SOURCE_DIR}/text/text_buffer.cpp ${TORVI_CORE_SOURCE_DIR}/text/text_buffer.h
+    ${TORVI_CORE_SOURCE_DIR}/text/item_list.cpp ${TORVI_CORE_SOURCE_DIR}/text/item_list.h
+    ${TORVI_CORE_SOURCE_DIR}/text/encoding.cpp ${TORVI_CORE_SOURCE_DIR}/text/encoding.h)
+target_link_libraries(torvi_text PUBLIC torvi_pattern PRIVATE torvi_warnings)
+
+# The judge: splitting answers into words and comparing them.
+add_library(torvi_judge STATIC ${TORVI_CORE_SOURCE_DIR}/judge/answer_judge.cpp ${TORVI_CORE_SOURCE_DIR}/judge/answer_judge.h)
+target_link_libraries(torvi_judge PUBLIC torvi_text PRIVATE torvi_warnings)
+
+# Quiz files and the question set.
+add_library(torvi_quiz STATIC
+    ${TORVI_CORE_SOURCE_DIR}/quiz/question.h
+    ${TORVI_CORE_SOURCE_DIR}/quiz/question_set.cpp ${TORVI_CORE_SOURCE_DIR}/quiz/question_set.h
+    ${TORVI_CORE_SOURCE_DIR}/quiz/quiz_file_reader.cpp ${TORVI_CORE_SOURCE_DIR}/quiz/quiz_file_reader.h
+    ${TORVI_CORE_SOURCE_DIR}/quiz/random_source.cpp ${TORVI_CORE_SOURCE_DIR}/quiz/random_source.h)
+target_link_libraries(torvi_quiz PUBLIC torvi_judge PRIVATE torvi_warnings)
+
+# Sound cues: the banks and the player interface.
+add_library(torvi_sound STATIC ${TORVI_CORE_SOURCE_DIR}/sound/sound_bank.cpp ${TORVI_CORE_SOURCE_DIR}/sound/sound_bank.h ${TORVI_CORE_SOURCE_DIR}/sound/audio_player.h)
+target_link_libraries(torvi_sound PUBLIC torvi_text PRIVATE torvi_warnings)
+
+# The window logic, written against the window services interface.
+add_library(torvi_ui STATIC
+    ${TORVI_CORE_SOURCE_DIR}/ui/window_services.h
+    ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg.cpp ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg.h
+    ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg_auto_proxy.cpp ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg_auto_proxy.h
+    ${TORVI_CORE_SOURCE_DIR}/ui/page_composer.cpp ${TORVI_CORE_SOURCE_DIR}/ui/page_composer.h
+    ${TORVI_CORE_SOURCE_DIR}/ui/program_paths.cpp ${TORVI_CORE_SOURCE_DIR}/ui/program_paths.h)
+target_link_libraries(torvi_ui PUBLIC torvi_quiz torvi_sound PRIVATE torvi_warnings)
+# An installed program finds its support files from its own folder: the way
+# from the configured bin folder to the configured data folder, so a layout
+# other than bin/ and share/ is found as well.
+file(RELATIVE_PATH TORVI_SUPPORT_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
+    ${CMAKE_INSTALL_FULL_DATADIR}/torvi)
+target_compile_definitions(torvi_ui PRIVATE TORVI_SUPPORT_FROM_BIN="${TORVI_SUPPORT_FROM_BIN}")
+

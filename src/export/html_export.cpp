@@ -1,0 +1,419 @@
+#include "export/html_export.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "quiz/question_set.h"
+#include "sound/sound_bank.h"
+#include "text/ascii.h"
+#include "text/encoding.h"
+#include "ui/program_paths.h"
+
+namespace {
+constexpr char kTitlePrefix[] = "Halvan Torvi - ";
+constexpr char kTitleMarker[] = "@TORVI_TITLE@";
+constexpr char kHeadingMarker[] = "@TORVI_HEADING@";
+constexpr char kQuizMarker[] = "@TORVI_QUIZ@";
+// The cue series the quiz window plays, as it looks for them.
+constexpr const char* kCueSeries[] = {"RightAnswer%d.wav", "WrongAnswer%d.wav", "Start%d.wav"};
+// A picture larger than this stays out of the page; a page that size would
+// not travel by e-mail anyway.
+constexpr uintmax_t kMaxPictureBytes = 8 * 1024 * 1024;
+
+std::string Base64(std::string_view bytes) {
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned n = static_cast<unsigned char>(bytes[i]) << 16 |
+                           static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += kDigits[n >> 18 & 63];
+        out += kDigits[n >> 12 & 63];
+        out += kDigits[n >> 6 & 63];
+        out += kDigits[n & 63];
+    }
+    if (const size_t rest = bytes.size() - i; rest > 0) {
+        unsigned n = static_cast<unsigned char>(bytes[i]) << 16;
+        if (rest == 2)
+            n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += kDigits[n >> 18 & 63];
+        out += kDigits[n >> 12 & 63];
+        out += rest == 2 ? kDigits[n >> 6 & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+// A JSON string; <, > and & are escaped too, so that nothing in it can end
+// the script element that carries it.
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || c == '<' || c == '>' || c == '&') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string HtmlEscaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool ReadFile(const std::string& path, std::string& bytes, uintmax_t maxBytes) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<uintmax_t>(info.st_size) > maxBytes)
+        return false;
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad();
+}
+
+// The picture's media type by its first bytes, or null for anything that is
+// not a picture a browser shows.
+const char* PictureType(std::string_view bytes) {
+    if (bytes.starts_with("\x89PNG\r\n\x1a\n"))
+        return "image/png";
+    if (bytes.starts_with("\xff\xd8\xff"))
+        return "image/jpeg";
+    if (bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a"))
+        return "image/gif";
+    if (bytes.size() >= 12 && bytes.starts_with("RIFF") && bytes.substr(8, 4) == "WEBP")
+        return "image/webp";
+    if (bytes.starts_with("BM"))
+        return "image/bmp";
+    // A picture shown by an img element runs none of its scripts.
+    const std::string_view head = bytes.substr(0, 512);
+    if ((head.starts_with("<?xml") || head.starts_with("<svg")) &&
+        head.find("<svg") != std::string_view::npos)
+        return "image/svg+xml";
+    return nullptr;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = FoldAscii(c);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The file path a local address names, or false for an address elsewhere
+// (http:, data:, a fragment) or an empty one.
+bool LocalPath(std::string_view address, std::string& path) {
+    std::string text;
+    // The attribute's own character references: only &amp; is common in paths.
+    for (size_t i = 0; i < address.size(); ++i) {
+        if (address.substr(i).starts_with("&amp;")) {
+            text += '&';
+            i += 4;
+        } else {
+            text += address[i];
+        }
+    }
+    if (text.empty() || text[0] == '#' || text[0] == '?')
+        return false;
+    size_t colon = text.find(':');
+    const size_t slash = text.find('/');
+    if (colon != std::string::npos && (slash == std::string::npos || colon < slash)) {
+        // A scheme; one letter is a drive and no way on this system.
+        if (!StartsWithNoCase(text, "file:"))
+            return false;
+        text.erase(0, 5);
+        if (text.starts_with("//")) {
+            // file://host/path: only this machine's host names.
+            const size_t pathStart = text.find('/', 2);
+            const std::string_view host = std::string_view(text).substr(2, pathStart - 2);
+            if (pathStart == std::string::npos ||
+                (!host.empty() && !EqualNoCase(host, "localhost")))
+                return false;
+            text.erase(0, pathStart);
+        }
+    }
+    text = text.substr(0, text.find_first_of("?#"));
+    path.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
+            path += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            path += text[i];
+        }
+    }
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+// The data: address of the picture a local path names, or empty.
+std::string PictureAddress(const std::string& path, const std::vector<std::string>& folders) {
+    std::vector<std::string> candidates;
+    if (path[0] == '/')
+        candidates.push_back(path);
+    else
+        for (const std::string& folder : folders)
+            candidates.push_back(ProgramFilePath(folder, path.c_str()));
+    for (const std::string& candidate : candidates) {
+        std::string bytes;
+        if (!ReadFile(candidate, bytes, kMaxPictureBytes))
+            continue;
+        if (const char* type = PictureType(bytes))
+            return std::string("data:") + type + ";base64," + Base64(bytes);
+    }
+    return {};
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsNameCharacter(char c) {
+    return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':';
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+void AddOnce(std::vector<std::string>& list, const std::string& item) {
+    for (const std::string& present : list)
+        if (present == item)
+            return;
+    list.push_back(item);
+}
+} // namespace
+
+bool LoadPlayerFiles(const std::string& supportDirectory, const std::string& ignoreListPath,
+                     CPlayerFiles& files, std::string& error) {
+    const std::string pagePath = ProgramFilePath(supportDirectory, kPlayerPageFile);
+    files = {};
+    if (!ReadFile(pagePath, files.page, 64 * 1024 * 1024)) {
+        error = "The browser player is not installed: " + pagePath + " cannot be read";
+        return false;
+    }
+    for (const char* marker : {kTitleMarker, kHeadingMarker, kQuizMarker}) {
+        if (files.page.find(marker) == std::string::npos) {
+            error = pagePath + " is not a browser player page";
+            return false;
+        }
+    }
+    if (std::string words; !ignoreListPath.empty() && ReadFile(ignoreListPath, words, 1 << 20))
+        files.supportFiles.emplace_back(kIgnoreWordsFile, words);
+    // The cues the window would find, found the way it finds them.
+    for (const char* series : kCueSeries) {
+        CSoundBank bank;
+        bank.DiscoverSeries(series, supportDirectory.c_str());
+        for (const CSoundCue* cue : bank)
+            files.supportFiles.emplace_back(
+                cue->name, std::string(reinterpret_cast<const char*>(cue->data), cue->length));
+    }
+    return true;
+}
+
+std::string EmbedPictures(const std::string& text, const std::vector<std::string>& pictureFolders,
+                          CHtmlExportReport& report) {
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t open = text.find('<', at);
+        if (open == std::string::npos || open + 1 >= text.size() ||
+            !IsAsciiLetter(text[open + 1])) {
+            const size_t stop = open == std::string::npos ? text.size() : open + 1;
+            out.append(text, at, stop - at);
+            at = stop;
+            continue;
+        }
+        // Inside a tag: copy it, attribute by attribute, up to its '>'.
+        size_t i = open + 1;
+        while (i < text.size() && IsNameCharacter(text[i]))
+            ++i;
+        out.append(text, at, i - at);
+        while (i < text.size() && text[i] != '>') {
+            if (!IsNameCharacter(text[i])) {
+                out += text[i++];
+                continue;
+            }
+            const size_t nameStart = i;
+            while (i < text.size() && IsNameCharacter(text[i]))
+                ++i;
+            const std::string_view name(text.data() + nameStart, i - nameStart);
+            size_t j = i;
+            while (j < text.size() && IsBlank(text[j]))
+                ++j;
+            if (j >= text.size() || text[j] != '=') {
+                out.append(text, nameStart, i - nameStart);
+                continue;
+            }
+            ++j;
+            while (j < text.size() && IsBlank(text[j]))
+                ++j;
+            size_t valueStart = j;
+            size_t valueEnd = j;
+            size_t next = j;
+            if (j < text.size() && (text[j] == '"' || text[j] == '\'')) {
+                const size_t close = text.find(text[j], j + 1);
+                valueStart = j + 1;
+                valueEnd = close == std::string::npos ? text.size() : close;
+                next = close == std::string::npos ? text.size() : close + 1;
+            } else {
+                while (valueEnd < text.size() && !IsBlank(text[valueEnd]) && text[valueEnd] != '>')
+                    ++valueEnd;
+                next = valueEnd;
+            }
+            const std::string value = text.substr(valueStart, valueEnd - valueStart);
+            std::string path;
+            if ((EqualNoCase(name, "src") || EqualNoCase(name, "background")) &&
+                LocalPath(value, path)) {
+                if (const std::string address = PictureAddress(path, pictureFolders);
+                    !address.empty()) {
+                    out.append(name);
+                    out += "=\"" + address + "\"";
+                    AddOnce(report.embeddedPictures, value);
+                    i = next;
+                    continue;
+                }
+                AddOnce(report.missingPictures, value);
+            }
+            out.append(text, nameStart, next - nameStart);
+            i = next;
+        }
+        at = i;
+    }
+    return out;
+}
+
+std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizName,
+                            const std::string& quizText) {
+    const std::string name = ToUtf8(quizName);
+    std::string data =
+        "{\"name\":" + JsonString(name) + ",\"quiz\":\"" + Base64(quizText) + "\",\"support\":{";
+    bool first = true;
+    for (const auto& [fileName, bytes] : player.supportFiles) {
+        if (!first)
+            data += ',';
+        first = false;
+        data += JsonString(fileName) + ":\"" + Base64(bytes) + "\"";
+    }
+    data += "}}";
+
+    // The markers sit before the player's script, each once; replacing them
+    // in order from the front leaves the script as its hash describes it.
+    std::string page = player.page;
+    const std::pair<const char*, std::string> fills[] = {
+        {kTitleMarker, HtmlEscaped(kTitlePrefix + name)},
+        {kHeadingMarker, HtmlEscaped(name)},
+        {kQuizMarker, data},
+    };
+    for (const auto& [marker, fill] : fills) {
+        if (const size_t at = page.find(marker); at != std::string::npos)
+            page.replace(at, std::strlen(marker), fill);
+    }
+    return page;
+}
+
+namespace {
+// Writes bytes to path as a new file: into a temporary file beside it, then
+// linked to the name, which fails when anything already holds the name.
+bool WriteNewFile(const std::string& path, const std::string& bytes, std::string& error) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        error = "Cannot write in the folder of " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    // mkstemp makes the file private; a page is meant to be shared.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += static_cast<size_t>(n);
+    }
+    const bool complete = written == bytes.size() && fsync(fd) == 0;
+    const int writeErrno = errno;
+    close(fd);
+    if (!complete) {
+        unlink(temporary.c_str());
+        error = "Cannot write " + path + ": " + std::strerror(writeErrno);
+        return false;
+    }
+    if (link(temporary.c_str(), path.c_str()) != 0) {
+        const int linkErrno = errno;
+        unlink(temporary.c_str());
+        error = linkErrno == EEXIST ? path + " already exists; it is left as it is"
+                                    : "Cannot write " + path + ": " + std::strerror(linkErrno);
+        return false;
+    }
+    unlink(temporary.c_str());
+    return true;
+}
+} // namespace
+
+bool ExportQuizHtml(const std::string& quizPath, const std::string& outputPath,
+                    const std::string& supportDirectory, CHtmlExportReport& report,
+                    std::string& error) {
+    CQuestionSet questions;
+    if (!questions.Load(quizPath.c_str())) {
+        error = quizPath + " does not load as a quiz; nothing was written";
+        return false;
+    }
+    std::string quizText;
+    if (!ReadFile(quizPath, quizText, 256 * 1024 * 1024)) {
+        error = "Cannot read " + quizPath;
+        return false;
+    }
+    CPlayerFiles player;
+    if (!LoadPlayerFiles(supportDirectory, ChooseIgnoreWordsFile(supportDirectory), player, error))
+        return false;
+
+    const size_t slash = quizPath.rfind('/');
+    const std::string quizFolder =
+        slash == std::string::npos ? "./" : quizPath.substr(0, slash + 1);
+    const std::string quizName = slash == std::string::npos ? quizPath : quizPath.substr(slash + 1);
+    const std::string text = EmbedPictures(quizText, {quizFolder, supportDirectory}, report);
+    return WriteNewFile(outputPath, ComposeQuizPage(player, quizName, text), error);
+}

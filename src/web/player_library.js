@@ -1,0 +1,98 @@
+// The DOM side of the web window. Each function shows one thing it is told or
+// reads one control back; none of them decides anything about the quiz.
+mergeInto(LibraryManager.library, {
+  $torviDom: {
+    answer: function (box) { return document.getElementById('answerBox' + (box + 1)); },
+    buttons: ['explanationButton', 'quitButton', 'restartButton', 'repeatButton'],
+    menus: ['orderInOrder', 'orderJumbled', 'soundOption'],
+    audio: null,
+    audioUrl: null,
+  },
+
+  torvi_dom_get_answer__deps: ['$torviDom'],
+  torvi_dom_get_answer: function (box) {
+    return allocateUTF8(torviDom.answer(box).value);
+  },
+  torvi_dom_set_answer__deps: ['$torviDom'],
+  torvi_dom_set_answer: function (box, text) {
+    torviDom.answer(box).value = UTF8ToString(text);
+  },
+  torvi_dom_enable_answer__deps: ['$torviDom'],
+  torvi_dom_enable_answer: function (box, enable) {
+    // Read-only rather than disabled: the text stays readable and the
+    // learner keeps the place in the tab order, as in the desktop window.
+    var input = torviDom.answer(box);
+    input.readOnly = !enable;
+    input.setAttribute('aria-disabled', enable ? 'false' : 'true');
+  },
+  torvi_dom_show_answer__deps: ['$torviDom'],
+  torvi_dom_show_answer: function (box, show) {
+    torviDom.answer(box).parentNode.hidden = !show;
+  },
+  torvi_dom_focus_answer__deps: ['$torviDom'],
+  torvi_dom_focus_answer: function (box) {
+    torviDom.answer(box).focus({ preventScroll: true });
+  },
+  torvi_dom_focused_answer: function () {
+    var id = document.activeElement ? document.activeElement.id : '';
+    var match = /^answerBox(\d+)$/.exec(id || '');
+    return match ? Number(match[1]) - 1 : -1;
+  },
+  torvi_dom_get_selection__deps: ['$torviDom'],
+  torvi_dom_get_selection: function (box, start, end) {
+    var input = torviDom.answer(box);
+    HEAP32[start >> 2] = input.selectionStart || 0;
+    HEAP32[end >> 2] = input.selectionEnd || 0;
+  },
+  torvi_dom_set_selection__deps: ['$torviDom'],
+  torvi_dom_set_selection: function (box, start, end) {
+    torviDom.answer(box).setSelectionRange(start, end);
+  },
+  torvi_dom_set_feedback: function (text) {
+    document.getElementById('feedbackBox').textContent = UTF8ToString(text);
+  },
+  torvi_dom_set_comment: function (text) {
+    document.getElementById('commentBox').textContent = UTF8ToString(text);
+  },
+  torvi_dom_feedback_width: function () {
+    return document.getElementById('feedbackBox').clientWidth | 0;
+  },
+  torvi_dom_enable_button__deps: ['$torviDom'],
+  torvi_dom_enable_button: function (button, enable) {
+    var element = document.getElementById(torviDom.buttons[button]);
+    if (element) element.disabled = !enable;
+  },
+  torvi_dom_check_menu__deps: ['$torviDom'],
+  torvi_dom_check_menu: function (item, checked) {
+    var element = document.getElementById(torviDom.menus[item]);
+    if (element) element.checked = !!checked;
+  },
+  torvi_dom_set_title: function (text) {
+    document.title = UTF8ToString(text);
+  },
+  torvi_dom_message: function (text, caption) {
+    var dialog = document.getElementById('messageBox');
+    document.getElementById('messageCaption').textContent = UTF8ToString(caption);
+    document.getElementById('messageText').textContent = UTF8ToString(text);
+    if (!dialog.open) dialog.showModal();
+  },
+  torvi_dom_show_page: function (html) {
+    document.getElementById('pageView').srcdoc = UTF8ToString(html);
+  },
+  torvi_dom_play__deps: ['$torviDom', 'torvi_dom_stop'],
+  torvi_dom_play: function (data, length) {
+    _torvi_dom_stop();
+    var bytes = HEAPU8.slice(data, data + length);
+    torviDom.audioUrl = URL.createObjectURL(new Blob([bytes], { type: 'audio/wav' }));
+    torviDom.audio = new Audio(torviDom.audioUrl);
+    // A browser may refuse sound before the learner has touched the page.
+    torviDom.audio.play().catch(function () {});
+  },
+  torvi_dom_stop__deps: ['$torviDom'],
+  torvi_dom_stop: function () {
+    if (torviDom.audio) torviDom.audio.pause();
+    if (torviDom.audioUrl) URL.revokeObjectURL(torviDom.audioUrl);
+    torviDom.audio = null;
+    torviDom.audioUrl = null;
+  },
+});
