@@ -213,6 +213,40 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
+// Attributes whose value is, or holds, an address the browser may load.
+bool IsAddressAttribute(std::string_view name) {
+    static constexpr std::string_view kNames[] = {
+        "href",       "src",     "srcset", "action",   "formaction", "ping",       "poster",
+        "background", "data",    "cite",   "longdesc", "manifest",   "content",    "xlink:href",
+        "codebase",   "archive", "icon",   "lowsrc",   "dynsrc",     "imagesrcset"};
+    for (const std::string_view known : kNames)
+        if (EqualNoCase(name, known))
+            return true;
+    return false;
+}
+
+// True for a value that names anything outside the page: a scheme with "//"
+// (http, https, ws, ftp, file), a server-relative "//host", or a local file,
+// which a page taken to another machine would not find either. The page's
+// own fragments and data: addresses stay.
+bool LeavesThePage(std::string_view value) {
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t' ||
+                              value.front() == '\n' || value.front() == '\r'))
+        value.remove_prefix(1);
+    if (value.empty() || value.front() == '#' || StartsWithNoCase(value, "data:") ||
+        StartsWithNoCase(value, "about:blank"))
+        return false;
+    return value.find("//") != std::string_view::npos ||
+           value.find(':') == std::string_view::npos || StartsWithNoCase(value, "file:");
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+    for (size_t at = 0; at + part.size() <= text.size(); ++at)
+        if (StartsWithNoCase(text.substr(at), part))
+            return true;
+    return false;
+}
+
 void AddOnce(std::vector<std::string>& list, const std::string& item) {
     for (const std::string& present : list)
         if (present == item)
@@ -248,8 +282,9 @@ bool LoadPlayerFiles(const std::string& supportDirectory, const std::string& ign
     return true;
 }
 
-std::string EmbedPictures(const std::string& text, const std::vector<std::string>& pictureFolders,
-                          CHtmlExportReport& report) {
+std::string MakePagesSelfContained(const std::string& text,
+                                   const std::vector<std::string>& pictureFolders,
+                                   CHtmlExportReport& report) {
     std::string out;
     out.reserve(text.size());
     size_t at = 0;
@@ -312,6 +347,18 @@ std::string EmbedPictures(const std::string& text, const std::vector<std::string
                     continue;
                 }
                 AddOnce(report.missingPictures, value);
+                out.append(name);
+                out += "=\"about:blank\"";
+                i = next;
+                continue;
+            }
+            if (IsAddressAttribute(name) && LeavesThePage(value) &&
+                (!EqualNoCase(name, "content") || ContainsNoCase(value, "url"))) {
+                out.append(name);
+                out += "=\"about:blank\"";
+                AddOnce(report.removedAddresses, value);
+                i = next;
+                continue;
             }
             out.append(text, nameStart, next - nameStart);
             i = next;
@@ -414,6 +461,7 @@ bool ExportQuizHtml(const std::string& quizPath, const std::string& outputPath,
     const std::string quizFolder =
         slash == std::string::npos ? "./" : quizPath.substr(0, slash + 1);
     const std::string quizName = slash == std::string::npos ? quizPath : quizPath.substr(slash + 1);
-    const std::string text = EmbedPictures(quizText, {quizFolder, supportDirectory}, report);
+    const std::string text =
+        MakePagesSelfContained(quizText, {quizFolder, supportDirectory}, report);
     return WriteNewFile(outputPath, ComposeQuizPage(player, quizName, text), error);
 }

@@ -24,6 +24,8 @@ struct CHtmlExportReport {
     std::vector<std::string> embeddedPictures;
     // Those not embedded: no such file, not a picture, or too large.
     std::vector<std::string> missingPictures;
+    // Addresses out of the page that were turned off.
+    std::vector<std::string> removedAddresses;
 };
 
 // Reads the player page from supportDirectory, and the cues and the ignore
@@ -33,12 +35,17 @@ struct CHtmlExportReport {
 bool LoadPlayerFiles(const std::string& supportDirectory, const std::string& ignoreListPath,
                      CPlayerFiles& files, std::string& error);
 
-// Every picture a tag of text names by a local path (src= or background=,
-// a relative path, an absolute one or a file: address) that is found in
-// pictureFolders (tried in order for a relative path) becomes a data: address
-// in the text; the rest are left as they stand and reported.
-std::string EmbedPictures(const std::string& text, const std::vector<std::string>& pictureFolders,
-                          CHtmlExportReport& report);
+// The quiz's pages made to stand alone. Every picture a tag of text names by
+// a local path (src= or background=, a relative path, an absolute one or a
+// file: address) that is found in pictureFolders (tried in order for a
+// relative path) becomes a data: address in the text; the rest are left as
+// they stand and reported. Every other address of a tag that reaches out of
+// the page (a link, a frame, a form, a style sheet, a refresh to the web or
+// to a file) becomes about:blank and is reported: the page reaches nothing,
+// not even by the connection a browser opens ahead of a click.
+std::string MakePagesSelfContained(const std::string& text,
+                                   const std::vector<std::string>& pictureFolders,
+                                   CHtmlExportReport& report);
 
 // The page that plays the quiz quizText (its bytes as in the file) under the
 // file name quizName.

@@ -7,6 +7,7 @@
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "web/dom_bridge.h"
+#include "web/page_frame.h"
 #include "web/text_offsets.h"
 
 namespace {
@@ -129,5 +130,5 @@ void CWebWindow::Navigate(const std::string& path) {
     std::string bytes;
     if (file)
         bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    torvi_dom_show_page(PageAsUtf8(bytes).c_str());
+    torvi_dom_show_page(FramePage(PageAsUtf8(bytes)).c_str());
 }

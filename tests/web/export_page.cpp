@@ -19,5 +19,7 @@ int main(int argc, char** argv) {
     }
     for (const std::string& picture : report.missingPictures)
         std::printf("missing picture: %s\n", picture.c_str());
+    for (const std::string& address : report.removedAddresses)
+        std::printf("address turned off: %s\n", address.c_str());
     return 0;
 }
