@@ -55,6 +55,11 @@ for path in /usr/bin/torvi /usr/bin/torvi-cli \
     grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
 done
 
+if [ -f "$build/bin/web/torvi-player.html" ]; then
+    grep -qxF /usr/share/torvi/web/torvi-player.html "$work/contents" ||
+        fail "the package lacks the browser player"
+fi
+
 # The menu entry inside the package starts the program where the package puts it.
 dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/share/applications/$app_id.desktop" >"$work/entry"
 grep -qx "Exec=/usr/bin/torvi" "$work/entry" || fail "the packaged menu entry starts another program"

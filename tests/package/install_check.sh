@@ -50,6 +50,10 @@ for file in Welcome.htm IgnoreW.TXT Start1.wav RightAnswer1.wav WrongAnswer1.wav
     quizzes/geography.txt; do
     expect_file "$root/share/torvi/$file"
 done
+# The browser player, when this build made one, so that torvi-cli can export.
+if [ -f "$build/bin/web/torvi-player.html" ]; then
+    expect_file "$root/share/torvi/web/torvi-player.html"
+fi
 expect_file "$root/share/icons/hicolor/scalable/apps/org.example.torvi.svg"
 for size in 16 32 48 64 128 256; do
     expect_file "$root/share/icons/hicolor/${size}x${size}/apps/org.example.torvi.png"
