@@ -61,6 +61,19 @@ var Module = (function () {
         Module._torvi_accent();
       }
     }, true);
+    // A click into the page frame would take the keys away from the quiz (the
+    // frame runs no script to pass them on), so the focus goes back to the
+    // control that had it.
+    var frame = document.getElementById('pageView');
+    var lastFocused = document.getElementById('answerBox1');
+    document.addEventListener('focusin', function (event) {
+      if (event.target !== frame) lastFocused = event.target;
+    });
+    function takeBackFocus() {
+      if (document.activeElement === frame && lastFocused) lastFocused.focus({ preventScroll: true });
+    }
+    frame.addEventListener('focus', takeBackFocus);
+    window.addEventListener('blur', function () { setTimeout(takeBackFocus, 0); });
     ['explanationButton', 'quitButton', 'restartButton', 'repeatButton'].forEach(function (id, n) {
       document.getElementById(id).addEventListener('click', function () { Module._torvi_button(n); });
     });

@@ -360,15 +360,22 @@ async function pageChecks(puppeteer, options) {
     await page.keyboard.press('KeyA');
     await page.keyboard.up('Control');
     check((await page.$eval('#answerBox1', (i) => i.value)) === 'el café', 'Ctrl+A accents the letter before the caret');
+    // A click into the question page leaves Enter working.
+    const frame = await (await page.$('#pageView')).boundingBox();
+    await page.mouse.click(frame.x + frame.width / 2, frame.y + frame.height / 2);
+    const back = await page.waitForFunction(() => document.activeElement.id === 'answerBox1',
+      { timeout: 3000 }).then(() => true, () => false);
+    check(back, 'a click into the question page gives the focus back to the answer box');
     await page.keyboard.press('Enter');
     const said = await page.$eval('#feedbackBox', (b) => b.textContent);
-    check(said.startsWith('You are Correct!!!'), 'Enter judges the accented answer right');
+    check(said === 'You are Correct!!!\n\nel caf\u00e9', 'Enter judges the accented answer right');
     // Two boxes: Tab moves from the first to the second.
     await page.keyboard.type('rojo');
     await page.keyboard.press('Tab');
     await page.keyboard.type('amarillo');
     const second = await page.$eval('#answerBox2', (i) => i.value);
-    check(second === 'amarillo', 'Tab moves to the next answer box');
+    const where = await page.evaluate(() => document.activeElement.id);
+    check(second === 'amarillo', `Tab moves to the next answer box (the focus is on ${where})`);
     await page.close();
   } finally {
     await browser.close();
