@@ -51,11 +51,12 @@ function check(condition, what) {
 }
 
 // Writes quiz (a file under --data) as a page in the work folder.
-function exportQuiz(options, quizFile, name) {
+// With raw, the quiz goes in as it is, its addresses out of the page and all.
+function exportQuiz(options, quizFile, name, raw) {
   const output = path.join(options.work, name + '.html');
   fs.rmSync(output, { force: true });
-  const result = childProcess.spawnSync(options.export, [quizFile, output, options.support],
-    { encoding: 'utf8' });
+  const result = childProcess.spawnSync(options.export,
+    [quizFile, output, options.support, ...(raw ? ['raw'] : [])], { encoding: 'utf8' });
   if (result.status !== 0) throw new Error(`export of ${quizFile} failed: ${result.stderr}`);
   return { page: output, report: result.stdout };
 }
@@ -233,7 +234,8 @@ function listen() {
       listener.connections += 1;
       socket.on('data', (data) => listener.requests.push(data.toString().split('\r\n')[0]));
       socket.on('error', () => {});
-      socket.end();
+      // Open long enough for a request line to arrive and be counted.
+      setTimeout(() => socket.destroy(), 300);
     });
     listener.server.listen(0, '127.0.0.1', () => {
       listener.port = listener.server.address().port;
@@ -244,7 +246,16 @@ function listen() {
 
 const settle = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// A stranger's quiz: its scripts, handlers, fetches, WebSocket, refresh,
+// window.open, form and links to http. Exported as the programs export it,
+// nothing of it reaches the listener, not even a connection; carried raw,
+// the frame's sandbox and policy alone still let no request through.
 async function hostile(puppeteer, options) {
+  for (const raw of [false, true]) await hostileOnce(puppeteer, options, raw);
+}
+
+async function hostileOnce(puppeteer, options, raw) {
+  const how = raw ? 'carried raw' : 'exported';
   const listener = await listen();
   const folder = fs.mkdtempSync(path.join(options.work, 'hostile-'));
   const remote = `http://127.0.0.1:${listener.port}`;
@@ -252,9 +263,13 @@ async function hostile(puppeteer, options) {
     .replaceAll('REMOTE', remote).replaceAll('PORT', String(listener.port));
   fs.writeFileSync(path.join(folder, 'hostile.txt'), text);
   fs.copyFileSync(path.join(options.data, 'pic.png'), path.join(folder, 'pic.png'));
-  const { page: file, report } = exportQuiz(options, path.join(folder, 'hostile.txt'), 'hostile');
-  check(/missing picture: missing\.png/.test(report) && /missing picture: x\n/.test(report) &&
-    !/pic\.png/.test(report), 'the export reports the pictures it could not find, and only those');
+  const { page: file, report } = exportQuiz(options, path.join(folder, 'hostile.txt'),
+    raw ? 'hostile-raw' : 'hostile', raw);
+  if (!raw) {
+    check(/missing picture: missing\.png/.test(report) && /missing picture: x\n/.test(report) &&
+      !/pic\.png/.test(report), 'the export reports the pictures it could not find, and only those');
+    check(report.includes(`address turned off: ${remote}/link`), 'the export reports the link it turned off');
+  }
 
   const browser = await launch(puppeteer, options);
   try {
@@ -263,40 +278,42 @@ async function hostile(puppeteer, options) {
     browser.on('targetcreated', (target) => popups.push(target.url()));
     await settle(1500);
     let frame = await page.$eval('#pageView', (f) => f.srcdoc);
-    check(frame.includes('Hostile question'), 'the hostile question is shown');
-    check(/id="byPath" src="data:image\/png;base64,/.test(frame), 'its picture is carried in the page');
+    check(frame.includes('Hostile question'), `${how}: the hostile question is shown`);
+    if (!raw) check(/id="byPath" src="data:image\/png;base64,/.test(frame), 'its picture is carried in the page');
     check(await page.$eval('#pageView', (f) => f.getAttribute('sandbox') === ''),
-      'the page frame is sandboxed with nothing allowed');
+      `${how}: the page frame is sandboxed with nothing allowed`);
     // The learner clicks the link to http and the form's button in the frame;
     // the frame stays on the question.
     for (const id of ['away', 'send']) {
       const inner = page.frames().find((f) => f.url() === 'about:srcdoc');
       const target = inner && (await inner.$('#' + id));
       const place = target && (await target.boundingBox());
-      check(place !== null, `the page's ${id} is there to click`);
+      check(place !== null, `${how}: the page's ${id} is there to click`);
       if (place) await page.mouse.click(place.x + 2, place.y + 2);
       await settle(700);
       const frames = page.frames().map((f) => f.url());
       check(frames.includes('about:srcdoc') && !frames.some((u) => u.startsWith('http')),
-        `after a click on ${id} the frame still shows the question (${frames.join(', ')})`);
+        `${how}: after a click on ${id} the frame still shows the question (${frames.join(', ')})`);
     }
-    check((await page.title()) === 'Halvan Torvi - hostile.txt', 'no script of the page changed the title');
+    check((await page.title()) === 'Halvan Torvi - hostile.txt', `${how}: no script of the page changed the title`);
     await page.focus('#answerBox1');
     await page.keyboard.type('yes');
     await page.keyboard.press('Enter');
     await settle(1000);
     frame = await page.$eval('#pageView', (f) => f.srcdoc);
-    check(frame.includes('Plain question'), 'the plain question follows');
+    check(frame.includes('Plain question'), `${how}: the plain question follows`);
     await page.keyboard.type('no');
     await page.keyboard.press('Enter');
     await page.focus('#explanationButton');
     await page.keyboard.press('Space');
     await settle(1500);
     frame = await page.$eval('#pageView', (f) => f.srcdoc);
-    check(frame.includes('Explained'), 'the explanation page is shown and stays');
-    check(popups.length === 0, `no window was opened (${popups.join(', ')})`);
-    check(listener.connections === 0,
-      `the listener on 127.0.0.1 saw nothing (${listener.connections}: ${listener.requests.join(', ')})`);
+    check(frame.includes('Explained'), `${how}: the explanation page is shown and stays`);
+    check(popups.length === 0, `${how}: no window was opened (${popups.join(', ')})`);
+    check(listener.requests.length === 0, `${how}: no request reached 127.0.0.1 (${listener.requests.join(', ')})`);
+    if (!raw) {
+      check(listener.connections === 0, `${how}: the listener on 127.0.0.1 saw nothing (${listener.connections} connections)`);
+    }
   } finally {
     await browser.close();
     listener.server.close();
