@@ -244,7 +244,9 @@ bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSep
     // is a header.
     std::vector<std::string> names;
     if (!columnLine.empty()) {
-        for (const CDelimitedField& f : SplitRows(columnLine, 0, 1, separator).front().fields)
+        const std::vector<CDelimitedRow> header = SplitRows(columnLine, 0, 1, separator);
+        for (const CDelimitedField& f :
+             header.empty() ? std::vector<CDelimitedField>() : header.front().fields)
             names.push_back(std::string(Trim(f.text)));
     } else if (!rows.empty() && kind == EDelimitedKind::Spreadsheet) {
         bool header = options.header == 1;

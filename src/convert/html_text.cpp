@@ -75,9 +75,9 @@ std::string HtmlToPlainText(std::string_view field) {
     // The parser decodes the character references itself, so "&lt;b&gt;" stays
     // text and never turns into markup.
     const std::string_view prepared = field;
-    std::unique_ptr<xmlDoc, CHtmlDocFree> doc(htmlReadMemory(
-        prepared.data(), static_cast<int>(prepared.size()), nullptr, "UTF-8",
-        HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NOIMPLIED));
+    std::unique_ptr<xmlDoc, CHtmlDocFree> doc(
+        htmlReadMemory(prepared.data(), static_cast<int>(prepared.size()), nullptr, "UTF-8",
+                       HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING));
     if (!doc)
         return CollapseBlanks(DecodeCharacterReferences(prepared));
     std::string out;
