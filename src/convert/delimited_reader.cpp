@@ -53,9 +53,17 @@ std::string AsPage(std::string_view field) {
     return page;
 }
 
+// Blanks outside quotes are the spreadsheet's; inside quotes they are the
+// author's and stay, but for those that end a one-line text, which no quiz line
+// can keep. Line ends in quotes are LF already.
 std::string CellText(const CDelimitedField& field) {
-    return NormalizeText(field.quoted ? std::string_view(field.text) : Trim(field.text),
-                         !field.quoted);
+    if (!field.quoted)
+        return NormalizeText(Trim(field.text));
+    std::string text = field.text;
+    if (text.find('\n') == std::string::npos)
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+            text.pop_back();
+    return text;
 }
 } // namespace
 
@@ -325,8 +333,9 @@ bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSep
         };
         CQuizRecord record;
         record.where = "line " + std::to_string(row.line);
+        record.sequence = row.line;
         if (row.unclosed) {
-            report.Skip(record.where, "a quoted field is never closed");
+            report.Skip(record.where, "a quoted field is never closed", record.sequence);
             continue;
         }
         auto plain = [&](int column) -> std::string {
@@ -350,9 +359,9 @@ bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSep
         if (const CDelimitedField* f = cell(ordered))
             record.ordered = IsTrue(f->text);
         if (record.question.empty())
-            report.Skip(record.where, "nothing to ask");
+            report.Skip(record.where, "nothing to ask", record.sequence);
         else if (record.answers.empty() && ordered < 0)
-            report.Skip(record.where, "nothing to answer");
+            report.Skip(record.where, "nothing to answer", record.sequence);
         else
             records.push_back(std::move(record));
     }

@@ -204,6 +204,7 @@ private:
             }
             CQuizRecord record;
             record.where = "entry " + (id.empty() ? std::to_string(position) : id);
+            record.sequence = position;
             if (hints) {
                 record.question = Text(Child(asking, "comment"));
                 if (std::string word = Text(Child(asking, "text")); !word.empty())
@@ -253,6 +254,7 @@ private:
                 std::swap(word, translation);
             CQuizRecord record;
             record.where = "entry " + std::to_string(position);
+            record.sequence = position;
             record.question = std::move(word);
             if (!translation.empty())
                 record.answers.push_back(std::move(translation));
@@ -266,9 +268,10 @@ private:
 
     void Take(CQuizRecord record, bool hints) {
         if (record.question.empty())
-            m_report.Skip(record.where, hints ? "nothing to ask (no hint)" : "nothing to ask");
+            m_report.Skip(record.where, hints ? "nothing to ask (no hint)" : "nothing to ask",
+                          record.sequence);
         else if (record.answers.empty())
-            m_report.Skip(record.where, "nothing to answer");
+            m_report.Skip(record.where, "nothing to answer", record.sequence);
         else
             m_records.push_back(std::move(record));
     }

@@ -1,5 +1,6 @@
 #include "convert/quiz_import.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -132,6 +133,8 @@ bool ConvertToQuizText(std::string_view bytes, EFileFormat format, const CConver
     quizText = WriteQuizText(records, written);
     report.converted = written.converted;
     report.skipped.insert(report.skipped.end(), written.skipped.begin(), written.skipped.end());
+    std::stable_sort(report.skipped.begin(), report.skipped.end(),
+                     [](const auto& a, const auto& b) { return a.sequence < b.sequence; });
     if (report.converted == 0) {
         // An empty quiz would only show a score of nothing; the first record's
         // fate says more.

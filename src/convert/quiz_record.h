@@ -18,12 +18,16 @@ struct CQuizRecord {
     // Where the record stands in its input, as a person would find it: "line 12",
     // "row 4", "entry 7".
     std::string where;
+    // The record's place in its input, so that what readers and writers leave
+    // out is reported in the input's order.
+    int64_t sequence = 0;
 };
 
 struct CConvertReport {
     struct CSkipped {
         std::string where;
         std::string why;
+        int64_t sequence = 0;
     };
     // Records that made it into the output.
     int32_t converted = 0;
@@ -35,8 +39,8 @@ struct CConvertReport {
     std::string error;
 
     bool Failed() const { return !error.empty(); }
-    void Skip(std::string where, std::string why) {
-        skipped.push_back({std::move(where), std::move(why)});
+    void Skip(std::string where, std::string why, int64_t sequence = 0) {
+        skipped.push_back({std::move(where), std::move(why), sequence});
     }
     // The report as lines for a person: the notes, one line per skipped record,
     // then "N questions converted, M records skipped." (or the error alone).

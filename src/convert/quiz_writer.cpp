@@ -263,6 +263,6 @@ std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertRepor
     std::stable_sort(skipped.begin(), skipped.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [index, why] : skipped)
-        report.Skip(records[index].where, std::move(why));
+        report.Skip(records[index].where, std::move(why), records[index].sequence);
     return text;
 }
