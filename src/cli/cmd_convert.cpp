@@ -15,7 +15,7 @@ namespace {
 bool WriteQuiz(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
     if (!quiz.quizText.empty()) {
         out.assign(quiz.quizText);
-        report.converted = quiz.set.GetQuestions().GetCount();
+        report.converted = quiz.questions;
         return true;
     }
     // A quiz written again: in UTF-8, and checked like any converted record.
@@ -39,10 +39,10 @@ bool WriteVocabulary(const CConvertedQuiz& quiz, std::string& out, CConvertRepor
 }
 
 constexpr COutputFormat kOutputFormats[] = {
-    {"quiz", ".txt", WriteQuiz},
-    {"csv", ".csv", WriteCsv},
-    {"tsv", ".tsv .tab", WriteTsv},
-    {"kvtml", ".kvtml", WriteVocabulary},
+    {"quiz", ".txt", true, WriteQuiz},
+    {"csv", ".csv", false, WriteCsv},
+    {"tsv", ".tsv .tab", false, WriteTsv},
+    {"kvtml", ".kvtml", false, WriteVocabulary},
 };
 
 const COutputFormat* FormatNamed(std::string_view name) {
@@ -240,7 +240,9 @@ public:
                 PrintReport(err, name, readReport);
                 return kExitFailure;
             }
-            if (!LoadQuizBytes(set, quizText, nullptr)) {
+            // The quiz text was loaded back record by record as it was written;
+            // it is loaded again only for a format that reads the questions.
+            if (!to->usesQuizText && !LoadQuizBytes(set, quizText, nullptr)) {
                 err << "torvi-cli: " << name << ": the converted quiz does not load\n";
                 return kExitInternal;
             }
@@ -252,7 +254,7 @@ public:
         // output format's: both go into one report.
         CConvertReport writeReport;
         std::string result;
-        const CConvertedQuiz quiz{set, quizText, TitleOf(m_strInput)};
+        const CConvertedQuiz quiz{set, quizText, readReport.converted, TitleOf(m_strInput)};
         const bool written = to->write(quiz, result, writeReport);
         CConvertReport report = readReport;
         report.notes.insert(report.notes.end(), writeReport.notes.begin(), writeReport.notes.end());

@@ -10,11 +10,14 @@
 #include "convert/quiz_record.h"
 #include "quiz/question_set.h"
 
-// What an output writer gets: the loaded quiz, and its quiz text when the input
-// was converted into one (empty for an input that was a quiz already).
+// What an output writer gets: the loaded quiz, and its quiz text and number of
+// questions when the input was converted into one (empty for an input that was
+// a quiz already). A format that takes the quiz text as it stands is given a
+// set that was never loaded.
 struct CConvertedQuiz {
     const CQuestionSet& set;
     std::string_view quizText;
+    int32_t questions = 0;
     std::string title;
 };
 
@@ -24,6 +27,7 @@ struct CConvertedQuiz {
 struct COutputFormat {
     const char* name;
     const char* endings; // space-separated, lower case, with the dot
+    bool usesQuizText;   // writes a converted input's quiz text as it stands
     bool (*write)(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report);
 };
 
