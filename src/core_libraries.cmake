@@ -32,6 +32,33 @@ target_link_libraries(torvi_quiz PUBLIC torvi_judge PRIVATE torvi_warnings)
 add_library(torvi_sound STATIC ${TORVI_CORE_SOURCE_DIR}/sound/sound_bank.cpp ${TORVI_CORE_SOURCE_DIR}/sound/sound_bank.h ${TORVI_CORE_SOURCE_DIR}/sound/audio_player.h)
 target_link_libraries(torvi_sound PUBLIC torvi_text PRIVATE torvi_warnings)
 
+# The quiz author's checks and the judge's explanation of one answer, shared by
+# torvi-cli and the quiz editor. The explanation is added by the desktop build
+# (src/CMakeLists.txt): it writes numbers with the floating-point to_chars,
+# which Emscripten's C++ library lacks, and the browser player does not use it.
+add_library(torvi_check STATIC
+    ${TORVI_CORE_SOURCE_DIR}/check/quiz_checker.cpp ${TORVI_CORE_SOURCE_DIR}/check/quiz_checker.h
+    ${TORVI_CORE_SOURCE_DIR}/check/answer_explanation.h)
+target_link_libraries(torvi_check PUBLIC torvi_quiz PRIVATE torvi_warnings)
+
+# Files from other programs: spreadsheets and flashcard exports made into quiz
+# text for the one loader, and quizzes written back out for those programs.
+# The readers and the writer on libxml2 (KVTML, flashcard HTML) are added by
+# the desktop build (src/CMakeLists.txt).
+add_library(torvi_convert STATIC
+    ${TORVI_CORE_SOURCE_DIR}/convert/convert_options.h
+    ${TORVI_CORE_SOURCE_DIR}/convert/delimited_reader.cpp
+    ${TORVI_CORE_SOURCE_DIR}/convert/delimited_reader.h
+    ${TORVI_CORE_SOURCE_DIR}/convert/html_text.h
+    ${TORVI_CORE_SOURCE_DIR}/convert/kvtml_reader.h
+    ${TORVI_CORE_SOURCE_DIR}/convert/quiz_export.h
+    ${TORVI_CORE_SOURCE_DIR}/convert/quiz_import.cpp ${TORVI_CORE_SOURCE_DIR}/convert/quiz_import.h
+    ${TORVI_CORE_SOURCE_DIR}/convert/quiz_record.cpp ${TORVI_CORE_SOURCE_DIR}/convert/quiz_record.h
+    ${TORVI_CORE_SOURCE_DIR}/convert/quiz_writer.cpp ${TORVI_CORE_SOURCE_DIR}/convert/quiz_writer.h
+    ${TORVI_CORE_SOURCE_DIR}/convert/text_decoding.cpp
+    ${TORVI_CORE_SOURCE_DIR}/convert/text_decoding.h)
+target_link_libraries(torvi_convert PUBLIC torvi_check PRIVATE torvi_warnings)
+
 # The window logic, written against the window services interface.
 add_library(torvi_ui STATIC
     ${TORVI_CORE_SOURCE_DIR}/ui/window_services.h
@@ -39,7 +66,7 @@ add_library(torvi_ui STATIC
     ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg_auto_proxy.cpp ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg_auto_proxy.h
     ${TORVI_CORE_SOURCE_DIR}/ui/page_composer.cpp ${TORVI_CORE_SOURCE_DIR}/ui/page_composer.h
     ${TORVI_CORE_SOURCE_DIR}/ui/program_paths.cpp ${TORVI_CORE_SOURCE_DIR}/ui/program_paths.h)
-target_link_libraries(torvi_ui PUBLIC torvi_quiz torvi_sound PRIVATE torvi_warnings)
+target_link_libraries(torvi_ui PUBLIC torvi_quiz torvi_sound torvi_convert PRIVATE torvi_warnings)
 # An installed program finds its support files from its own folder: the way
 # from the configured bin folder to the configured data folder, so a layout
 # other than bin/ and share/ is found as well.
