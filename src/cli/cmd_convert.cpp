@@ -9,7 +9,9 @@
 #include "convert/quiz_export.h"
 #include "convert/quiz_import.h"
 #include "convert/quiz_writer.h"
+#include "export/html_export.h"
 #include "text/ascii.h"
+#include "ui/program_paths.h"
 
 namespace {
 bool WriteQuiz(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
@@ -38,11 +40,37 @@ bool WriteVocabulary(const CConvertedQuiz& quiz, std::string& out, CConvertRepor
     return !report.Failed();
 }
 
+// A web page that plays the quiz in any browser: the quiz text as it stands
+// (a quiz file's own bytes, or the text a conversion made), with the player
+// and the pictures its pages name.
+bool WriteWebPage(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+    const std::string& input = quiz.inputPath;
+    const size_t slash = input.rfind('/');
+    const std::string folder = slash == std::string::npos ? "./" : input.substr(0, slash + 1);
+    std::string text(quiz.quizText);
+    // Named as a quiz, so that the page opens it as one whatever it was made from.
+    std::string name = quiz.title + ".txt";
+    if (text.empty()) {
+        std::string why;
+        if (!ReadWholeFile(input, text, why)) {
+            report.error = why;
+            return false;
+        }
+        name = slash == std::string::npos ? input : input.substr(slash + 1);
+    }
+    CHtmlExportReport pageReport;
+    if (!MakeQuizPage(text, name, folder, FindSupportDirectory(), out, pageReport, report.error))
+        return false;
+    for (const std::string& line : ReportLines(pageReport))
+        report.notes.push_back(line);
+    report.converted = quiz.questions > 0 ? quiz.questions : quiz.set.GetQuestions().GetCount();
+    return true;
+}
+
 constexpr COutputFormat kOutputFormats[] = {
-    {"quiz", ".txt", true, WriteQuiz},
-    {"csv", ".csv", false, WriteCsv},
-    {"tsv", ".tsv .tab", false, WriteTsv},
-    {"kvtml", ".kvtml", false, WriteVocabulary},
+    {"quiz", ".txt", true, WriteQuiz},          {"csv", ".csv", false, WriteCsv},
+    {"tsv", ".tsv .tab", false, WriteTsv},      {"kvtml", ".kvtml", false, WriteVocabulary},
+    {"html", ".html .htm", true, WriteWebPage},
 };
 
 const COutputFormat* FormatNamed(std::string_view name) {
@@ -117,7 +145,8 @@ public:
     const char* GetName() const override { return "convert"; }
     const char* GetDescription() const override {
         return "Convert a vocabulary file (KVTML), a spreadsheet (CSV or TSV) or a flashcard "
-               "export into a quiz, or a quiz into a vocabulary file or a spreadsheet.";
+               "export into a quiz, or a quiz into a vocabulary file, a spreadsheet or a web "
+               "page that plays it in any browser.";
     }
 
     void Configure(CLI::App& command) override {
@@ -128,7 +157,7 @@ public:
         command
             .add_option("-o,--output", m_strOutput,
                         "Where to write the result; '-' (the default) is standard output. Its "
-                        "name's ending (.txt, .csv, .tsv, .kvtml) chooses the format.")
+                        "name's ending (.txt, .csv, .tsv, .kvtml, .html) chooses the format.")
             ->type_name("OUTPUT");
         std::string formats;
         for (const COutputFormat& format : kOutputFormats)
@@ -254,7 +283,8 @@ public:
         // output format's: both go into one report.
         CConvertReport writeReport;
         std::string result;
-        const CConvertedQuiz quiz{set, quizText, readReport.converted, TitleOf(m_strInput)};
+        const CConvertedQuiz quiz{set, quizText, readReport.converted, TitleOf(m_strInput),
+                                  m_strInput};
         const bool written = to->write(quiz, result, writeReport);
         CConvertReport report = readReport;
         report.notes.insert(report.notes.end(), writeReport.notes.begin(), writeReport.notes.end());

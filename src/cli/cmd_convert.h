@@ -1,5 +1,6 @@
 // torvi-cli convert: turns a vocabulary file, a spreadsheet or a flashcard
-// export into a quiz, and a quiz into a vocabulary file or a spreadsheet.
+// export into a quiz, and a quiz into a vocabulary file, a spreadsheet or a
+// web page that plays it.
 #pragma once
 
 #include <memory>
@@ -19,6 +20,8 @@ struct CConvertedQuiz {
     std::string_view quizText;
     int32_t questions = 0;
     std::string title;
+    // The file converted, as named on the command line.
+    std::string inputPath;
 };
 
 // One output format of the command: its --to name, the file-name endings that

@@ -453,15 +453,32 @@ bool ExportQuizHtml(const std::string& quizPath, const std::string& outputPath,
         error = "Cannot read " + quizPath;
         return false;
     }
-    CPlayerFiles player;
-    if (!LoadPlayerFiles(supportDirectory, ChooseIgnoreWordsFile(supportDirectory), player, error))
-        return false;
-
     const size_t slash = quizPath.rfind('/');
     const std::string quizFolder =
         slash == std::string::npos ? "./" : quizPath.substr(0, slash + 1);
     const std::string quizName = slash == std::string::npos ? quizPath : quizPath.substr(slash + 1);
+    std::string page;
+    return MakeQuizPage(quizText, quizName, quizFolder, supportDirectory, page, report, error) &&
+           WriteNewFile(outputPath, page, error);
+}
+
+bool MakeQuizPage(const std::string& quizText, const std::string& quizName,
+                  const std::string& quizFolder, const std::string& supportDirectory,
+                  std::string& page, CHtmlExportReport& report, std::string& error) {
+    CPlayerFiles player;
+    if (!LoadPlayerFiles(supportDirectory, ChooseIgnoreWordsFile(supportDirectory), player, error))
+        return false;
     const std::string text =
         MakePagesSelfContained(quizText, {quizFolder, supportDirectory}, report);
-    return WriteNewFile(outputPath, ComposeQuizPage(player, quizName, text), error);
+    page = ComposeQuizPage(player, quizName, text);
+    return true;
+}
+
+std::vector<std::string> ReportLines(const CHtmlExportReport& report) {
+    std::vector<std::string> lines;
+    for (const std::string& picture : report.missingPictures)
+        lines.push_back("picture not found, left out of the page: " + picture);
+    for (const std::string& address : report.removedAddresses)
+        lines.push_back("address out of the page turned off: " + address);
+    return lines;
 }

@@ -52,6 +52,18 @@ std::string MakePagesSelfContained(const std::string& text,
 std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizName,
                             const std::string& quizText);
 
+// The page for quizText (the quiz's bytes as in its file), opened in the page
+// as quizName: the player and its files from supportDirectory, the pictures
+// found in quizFolder or supportDirectory (both ending with "/") carried in,
+// addresses out of the page turned off. False with a message for the user
+// when the player is not there.
+bool MakeQuizPage(const std::string& quizText, const std::string& quizName,
+                  const std::string& quizFolder, const std::string& supportDirectory,
+                  std::string& page, CHtmlExportReport& report, std::string& error);
+
+// The report's lines for a person: each picture left out, each address turned off.
+std::vector<std::string> ReportLines(const CHtmlExportReport& report);
+
 // The whole export: loads the quiz at quizPath with the quiz loader (a quiz
 // that does not load is not written), embeds its pictures and writes the page
 // to outputPath as a new file. An existing file or link at outputPath is left

@@ -161,3 +161,17 @@ TEST_F(ConvertCommand, SpreadsheetOptionsChooseSeparatorHeaderAndColumns) {
     EXPECT_EQ(r.out, "dog\nHund\n;animal\n");
     EXPECT_EQ(Run({sheet, "--separator", "\"\""}).exitCode, 2);
 }
+
+// The browser player is looked for among the support files of the running
+// program; this test program has none beside it, so the page cannot be made,
+// and the command says why and leaves nothing behind.
+TEST_F(ConvertCommand, AWebPageWithoutThePlayerIsRefusedAndNothingIsWritten) {
+    const std::string quiz = m_dir.Write("quiz.txt", "Capital of Italy?\nRome\n");
+    const std::vector<std::string> before = Listing();
+    for (const char* name : {"quiz.html", "quiz.htm"}) {
+        const CRunResult r = Run({quiz, "-o", m_dir.File(name)});
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_NE(r.err.find("The browser player is not installed"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Listing(), before);
+}
