@@ -3,7 +3,9 @@
 // version built on one compiled pattern search per word boundary.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
+#include <unistd.h>
 
 #include "judge/answer_judge.h"
 #include "support/pattern_word_splitter.h"
@@ -117,5 +119,58 @@ void BM_SplitWordsByPatternParagraph(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitWordsByPatternParagraph);
 } // namespace
+
+// A long ignore list: n distinct lines with the usual words among them, as a file
+// in the temporary folder so reading it is timed as torvi-cli judge reads it.
+std::string WriteIgnoreFile(int64_t lines) {
+    char path[] = "/tmp/bench_ignore_XXXXXX";
+    const int fd = mkstemp(path);
+    std::string text;
+    text.reserve(static_cast<size_t>(lines) * 12);
+    for (int64_t i = 0; i < lines; ++i) {
+        if (i % 1000 < static_cast<int64_t>(std::size(kIgnoreWords)))
+            text += kIgnoreWords[i % 1000];
+        else
+            text += "word" + std::to_string(i);
+        text += '\n';
+    }
+    if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        std::abort();
+    close(fd);
+    return path;
+}
+
+// Reading an ignore list of n lines and judging one answer with it: the whole of
+// what a judgement costs the first time. Linear in n.
+void BM_ReadIgnoreListAndJudge(benchmark::State& state) {
+    const std::string path = WriteIgnoreFile(state.range(0));
+    for (auto _ : state) {
+        CAnswerJudge judge(path.c_str());
+        benchmark::DoNotOptimize(judge.IsCorrect(kTyped, kExpected));
+    }
+    std::remove(path.c_str());
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ReadIgnoreListAndJudge)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+// Each later answer judged with the same long list: a lookup per word, no scan.
+void BM_IsCorrectWithLongIgnoreList(benchmark::State& state) {
+    CAnswerJudge judge(nullptr);
+    for (int64_t i = 0; i < state.range(0); ++i)
+        judge.ignoreWords.Add(
+            new CTextBuffer(i % 1000 < static_cast<int64_t>(std::size(kIgnoreWords))
+                                ? kIgnoreWords[i % 1000]
+                                : ("word" + std::to_string(i)).c_str()));
+    judge.IsCorrect(kTyped, kExpected);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(judge.IsCorrect(kTyped, kExpected));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IsCorrectWithLongIgnoreList)->Arg(10'000)->Arg(1'000'000);
 
 BENCHMARK_MAIN();

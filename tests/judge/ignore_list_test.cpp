@@ -196,3 +196,30 @@ TEST(RemoveIgnoredWords, AgreesWithTheListOperationsOnRandomLists) {
         ASSERT_EQ(Strings(removedFast), removedReference) << "round " << round;
     }
 }
+
+// The judge looks ignore words up in an index of the list; whatever changes the
+// list afterwards (a quiz's DontIgnore, entries added) must show in the next
+// judgement, on both roads through the removal.
+TEST(RemoveIgnoredWords, FollowsChangesToTheListAfterJudging) {
+    for (const int filler : {0, 5000}) {
+        CAnswerJudge judge(nullptr);
+        for (int i = 0; i < filler; ++i)
+            judge.ignoreWords.Add(new CTextBuffer(("filler" + std::to_string(i)).c_str()));
+        judge.ignoreWords.Add(new CTextBuffer("the"));
+        judge.ignoreWords.Add(new CTextBuffer("of"));
+        EXPECT_EQ(RemoveFrom(judge, "the battle of hastings"), (Words{"battle", "hasting"}));
+        EXPECT_FALSE(judge.IsCorrect("hastings", "the battle of hastings"));
+
+        judge.ignoreWords.RemoveNoCase("THE");
+        EXPECT_EQ(RemoveFrom(judge, "the battle of hastings"), (Words{"the", "battle", "hasting"}))
+            << filler;
+        judge.ignoreWords.Add(new CTextBuffer("Battle"));
+        EXPECT_EQ(RemoveFrom(judge, "the battle of hastings"), (Words{"the", "hasting"})) << filler;
+        EXPECT_FALSE(judge.IsCorrect("hastings", "the battle of hastings")) << filler;
+        judge.ignoreWords.RemoveNoCase("the"); // not there any more: nothing changes
+        judge.ignoreWords.Add(new CTextBuffer("The"));
+        EXPECT_TRUE(judge.IsCorrect("hastings", "the battle of hastings")) << filler;
+        judge.ignoreWords.RemoveAll();
+        EXPECT_FALSE(judge.IsCorrect("hastings", "the battle of hastings")) << filler;
+    }
+}
