@@ -541,12 +541,14 @@ QList<CQuizEditorWindow*> CQuizEditorWindow::OfferRecoveryCopies(CEditorPrompts&
                                         .arg(QStringFromUtf8(copy.text).count(u'\n') + 1);
         switch (prompts.AskRecover(nullptr, description)) {
         case CEditorPrompts::ERecoveryChoice::Recover: {
-            // Into the window that has the quiz open, if one has, as unsaved changes.
+            // Into the window that has the quiz open, if one has, as unsaved
+            // changes; one with unsaved changes of its own keeps them, and the
+            // copy gets a window beside it (saving either one then asks first,
+            // since the other's save changes the file under it).
             CQuizEditorWindow* window =
                 copy.quizPath.empty() ? nullptr : FindWindowFor(QStringFromUtf8(copy.quizPath));
-            // Its own unsaved changes are asked about first; kept, the copy waits.
-            if (window && !window->MayDiscardChanges())
-                break;
+            if (window && window->IsModified())
+                window = nullptr;
             if (!window)
                 window = new CQuizEditorWindow(prompts, supportFolder, recoveryFolder);
             window->OpenRecovered(copy);
