@@ -3,6 +3,7 @@
 // version built on one compiled pattern search per word boundary.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -172,5 +173,27 @@ void BM_IsCorrectWithLongIgnoreList(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_IsCorrectWithLongIgnoreList)->Arg(10'000)->Arg(1'000'000);
+
+// A quiz's DontIgnore options against a list of a million lines: 1,000 words that
+// are not on it and 100 that are, each taken off as the loader does.
+void BM_DontIgnoreOnLongIgnoreList(benchmark::State& state) {
+    for (auto _ : state) {
+        CAnswerJudge judge(nullptr);
+        for (int64_t i = 0; i < 1'000'000; ++i)
+            judge.ignoreWords.Add(new CTextBuffer(("word" + std::to_string(i)).c_str()));
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < 1000; ++i)
+            judge.RemoveIgnoreWord(("absent" + std::to_string(i)).c_str());
+        for (int i = 0; i < 100; ++i)
+            judge.RemoveIgnoreWord(("word" + std::to_string(i * 9973)).c_str());
+        benchmark::DoNotOptimize(judge.ignoreWords.GetCount());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK(BM_DontIgnoreOnLongIgnoreList)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 BENCHMARK_MAIN();

@@ -176,12 +176,14 @@ const CAnswerJudge::CIgnoreIndex& CAnswerJudge::IgnoreIndex() const {
         return m_index;
     m_index.folded.clear();
     m_index.entries.clear();
+    m_index.holdsNul = false;
     m_index.entries.reserve(static_cast<size_t>(ignoreWords.GetCount()));
     for (int32_t slot = 0; slot < ignoreWords.GetCount(); ++slot) {
         const CTextBuffer* entry = ignoreWords.GetAt(slot);
         if (!entry)
             continue;
         const std::string_view text = ViewOf(*entry);
+        m_index.holdsNul = m_index.holdsNul || text.find('\0') != std::string_view::npos;
         m_index.entries.push_back({static_cast<uint32_t>(m_index.folded.size()),
                                    static_cast<uint32_t>(text.size()), slot});
         AppendFolded(m_index.folded, text);
@@ -240,6 +242,38 @@ std::vector<size_t> CAnswerJudge::FindIgnoredWords(const Words& words, size_t co
     for (const auto& removal : removals)
         removed.push_back(removal.second);
     return removed;
+}
+
+void CAnswerJudge::RemoveIgnoreWord(const char* text) {
+    if (!text)
+        text = "";
+    // A short list is looked through; so is one whose entries are not all plain
+    // texts (the list compares an entry only up to a NUL byte in it).
+    constexpr int32_t kShortList = 64;
+    if (ignoreWords.GetCount() <= kShortList || IgnoreIndex().holdsNul) {
+        ignoreWords.RemoveNoCase(text);
+        return;
+    }
+    std::string key;
+    AppendFolded(key, text);
+    const std::string& folded = m_index.folded;
+    const auto entry =
+        std::lower_bound(m_index.entries.begin(), m_index.entries.end(), std::string_view(key),
+                         [&folded](const CIgnoreIndex::CEntry& e, std::string_view k) {
+                             return FoldedText(folded, e.offset, e.length) < k;
+                         });
+    if (entry == m_index.entries.end() || FoldedText(folded, entry->offset, entry->length) != key)
+        return;
+    // The first of its text is the first in list order; the index follows the
+    // removal instead of being built again.
+    const int32_t slot = entry->slot;
+    ignoreWords.RemoveRange(slot, slot);
+    m_index.entries.erase(entry);
+    for (CIgnoreIndex::CEntry& later : m_index.entries) {
+        if (later.slot > slot)
+            --later.slot;
+    }
+    m_index.changes = ignoreWords.GetChangeCount();
 }
 
 CAnswerJudge::CAnswerJudge(const char* ignoreFile) {

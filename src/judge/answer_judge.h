@@ -42,6 +42,11 @@ public:
 
     bool IsCorrect(const char* typed, const char* expected) const;
 
+    // Takes the first ignore entry equal to text ignoring ASCII case off the list,
+    // as ignoreWords.RemoveNoCase does; a word that is not on a long list costs a
+    // lookup, not a pass over it.
+    void RemoveIgnoreWord(const char* text);
+
     // The ignore list. Add and remove entries through the list's own operations: the
     // judge indexes it by folded text and sees every such change; an entry's text
     // must not be changed in place.
@@ -60,6 +65,7 @@ private:
         };
         uint64_t changes = 0;
         bool built = false;
+        bool holdsNul = false; // some entry holds a NUL byte
         std::string folded;
         std::vector<CEntry> entries;
     };
