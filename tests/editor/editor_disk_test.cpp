@@ -2,10 +2,13 @@
 // over it), a deletion or a re-creation from outside is noticed, an unmodified
 // text follows it and a modified one is never written over without a question;
 // saving keeps owner, group, mode, attributes and links; each file has one window.
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QtTest>
 #include <cstring>
 #include <ctime>
@@ -381,6 +384,47 @@ private slots:
         QVERIFY(second->IsModified());
         QVERIFY(second->Save());
         QCOMPARE(f.ReadFile(QStringLiteral("other.txt")), QByteArray("Q\nA\nLater\nwork\n"));
+    }
+
+    void DialogsOfferWhatFitsTheCase() {
+        // Each question as the author sees it: the buttons it has, and the one
+        // pressed is the answer.
+        const auto ask = [](EDiskChange change, bool modified, bool saving, const QString& press,
+                            QStringList& buttons) {
+            QTimer::singleShot(0, [&buttons, press] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (QAbstractButton* button : box->buttons())
+                    buttons << button->text();
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == press)
+                        button->click();
+            });
+            CDialogPrompts prompts;
+            return prompts.AskDiskChanged(nullptr, QStringLiteral("quiz.txt"), change, modified,
+                                          saving);
+        };
+        QStringList buttons;
+        QCOMPARE(ask(EDiskChange::Changed, true, false, QStringLiteral("&Overwrite"), buttons),
+                 EDisk::Overwrite);
+        buttons.sort();
+        QCOMPARE(buttons,
+                 (QStringList{QStringLiteral("&Keep Editing"), QStringLiteral("&Overwrite"),
+                              QStringLiteral("&Reload from Disk"), QStringLiteral("Save &As...")}));
+        buttons.clear();
+        QCOMPARE(
+            ask(EDiskChange::Changed, true, true, QStringLiteral("&Reload from Disk"), buttons),
+            EDisk::Reload);
+        QVERIFY(buttons.contains(QStringLiteral("&Cancel")));
+        // A file that is gone cannot be reloaded; it can be put back.
+        buttons.clear();
+        QCOMPARE(ask(EDiskChange::Deleted, false, false, QStringLiteral("&Keep Editing"), buttons),
+                 EDisk::KeepEditing);
+        QVERIFY(!buttons.contains(QStringLiteral("&Reload from Disk")));
+        QVERIFY(buttons.contains(QStringLiteral("&Save It Again")));
+        buttons.clear();
+        QCOMPARE(ask(EDiskChange::Deleted, true, true, QStringLiteral("Save &As..."), buttons),
+                 EDisk::SaveAs);
     }
 
 private:
