@@ -39,6 +39,16 @@ void CQuizEditorWindow::TrackFile(const QString& path, const CDiskFileState& sta
     m_pWatch->Watch(path);
 }
 
+CDiskFileState CQuizEditorWindow::DiskBase() const {
+    return m_diskAccepted.known ? m_diskAccepted : m_diskKnown;
+}
+
+void CQuizEditorWindow::TrackRecoveredFile(const CRecoveryCopy& copy) {
+    const CDiskFileState disk = CDiskFileState::Read(copy.quizPath);
+    // Unknown (a copy that does not say) counts as changed: saving asks.
+    TrackFile(m_strPath, SameText(disk, copy.base) ? disk : copy.base);
+}
+
 bool CQuizEditorWindow::HoldsFile(const QString& path) const {
     if (m_strPath.isEmpty() || path.isEmpty())
         return false;

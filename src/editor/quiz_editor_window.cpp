@@ -326,12 +326,7 @@ bool CQuizEditorWindow::OpenFile(const QString& path) {
 
 void CQuizEditorWindow::OpenRecovered(const CRecoveryCopy& copy) {
     SetText(QStringFromUtf8(copy.text), QStringFromUtf8(copy.quizPath), copy.format, true);
-    // The copy was made against the file as it was then; a file changed since
-    // is not known to this text, so saving over it asks first.
-    CDiskFileState disk = CDiskFileState::Read(copy.quizPath);
-    if (disk.exists && disk.modifiedNs > copy.savedAt * 1000000000LL)
-        disk.known = false;
-    TrackFile(m_strPath, disk);
+    TrackRecoveredFile(copy);
     // The copy is this window's from now on.
     KeepRecoveryCopy();
 }
@@ -520,7 +515,8 @@ void CQuizEditorWindow::KeepRecoveryCopy() {
     if (m_recovery.HasCopy() && text == m_strKeptText)
         return;
     std::string error;
-    if (m_recovery.Keep(Utf8FromQString(m_strPath), m_format, Utf8FromQString(text), error))
+    if (m_recovery.Keep(Utf8FromQString(m_strPath), m_format, Utf8FromQString(text), error,
+                        DiskBase()))
         m_strKeptText = text;
     else
         statusBar()->showMessage(

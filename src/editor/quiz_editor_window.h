@@ -142,6 +142,11 @@ private:
     bool ConfirmWrite(const QString& path);
     // Starts watching path, which holds what state says.
     void TrackFile(const QString& path, const CDiskFileState& state);
+    // The file a recovered text was written over: known only when it is still
+    // as the copy says, so any change since makes saving ask first.
+    void TrackRecoveredFile(const CRecoveryCopy& copy);
+    // The file that the text would be saved over without a question.
+    CDiskFileState DiskBase() const;
     void BringForward();
 
     void RunCheck();

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <QtTest>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -71,15 +70,6 @@ QByteArray Attribute(const QString& path, const char* name) {
     char value[256];
     const ssize_t n = getxattr(Local(path).constData(), name, value, sizeof value);
     return n < 0 ? QByteArray() : QByteArray(value, static_cast<int>(n));
-}
-
-// Moves the file's modification time by seconds from now.
-void SetModifiedTime(const QString& path, int seconds) {
-    struct timespec times[2] = {};
-    clock_gettime(CLOCK_REALTIME, &times[0]);
-    times[1] = times[0];
-    times[1].tv_sec += seconds;
-    QVERIFY(utimensat(AT_FDCWD, Local(path).constData(), times, 0) == 0);
 }
 
 // An access control list in the form the kernel keeps it: the owner, one more
@@ -333,15 +323,17 @@ private slots:
         QVERIFY(QFile::link(path, f.Path(QStringLiteral("alias.txt"))));
         const QString support = f.folder.path() + QStringLiteral("/program/");
 
-        SetModifiedTime(path, 3600);
-        // Unsaved work left by an editor that did not end.
+        // Unsaved work left by an editor that did not end, written over the file
+        // as it was then; another program changed the file afterwards.
         {
             CRecoveryStore crashed(Local(f.RecoveryFolder()).toStdString());
             std::string error;
             QVERIFY(crashed.Keep(Local(path).toStdString(), CQuizTextFormat{},
-                                 "Q1\nA1\nRecovered\nanswer\n", error));
+                                 "Q1\nA1\nRecovered\nanswer\n", error,
+                                 CDiskFileState::Read(Local(path).toStdString())));
             crashed.Release();
         }
+        f.WriteFile(QStringLiteral("quiz.txt"), "Q1\nA1\nTheirs\nt\n");
         // Recovered at start, then named on the command line: one window.
         f.prompts.recoveryChoices = {CEditorPrompts::ERecoveryChoice::Recover};
         const QList<CQuizEditorWindow*> recovered =
@@ -360,29 +352,31 @@ private slots:
             f.prompts, support, f.RecoveryFolder(), f.Path(QStringLiteral("other.txt")));
         QVERIFY(second && second != window);
 
-        // The file was changed after the copy was kept (its time is later): the
-        // recovered text does not know that change, so saving asks first.
+        // The recovered text does not know the later change: saving asks first.
         QVERIFY(!window->Save());
         QCOMPARE(f.prompts.diskQuestions.last(),
                  QStringLiteral("quiz.txt changed modified saving"));
+        QCOMPARE(f.ReadFile(QStringLiteral("quiz.txt")), QByteArray("Q1\nA1\nTheirs\nt\n"));
 
-        // A copy for a file open, unmodified, in a window goes into that window.
+        // A copy for a file open, unmodified, in a window goes into that window;
+        // the file is as the copy found it, so it is saved without a question.
         window->GetEditor()->document()->setModified(false);
-        SetModifiedTime(f.Path(QStringLiteral("other.txt")), -3600);
-        QVERIFY(second->OpenFile(f.Path(QStringLiteral("other.txt"))));
         {
             CRecoveryStore crashed(Local(f.RecoveryFolder()).toStdString());
             std::string error;
-            QVERIFY(crashed.Keep(Local(f.Path(QStringLiteral("other.txt"))).toStdString(),
-                                 CQuizTextFormat{}, "Q\nA\nLater\nwork\n", error));
+            const std::string other = Local(f.Path(QStringLiteral("other.txt"))).toStdString();
+            QVERIFY(crashed.Keep(other, CQuizTextFormat{}, "Q\nA\nLater\nwork\n", error,
+                                 CDiskFileState::Read(other)));
             crashed.Release();
         }
+        const qsizetype asked = f.prompts.diskQuestions.size();
         f.prompts.recoveryChoices = {CEditorPrompts::ERecoveryChoice::Recover};
         QCOMPARE(CQuizEditorWindow::OfferRecoveryCopies(f.prompts, support, f.RecoveryFolder()),
                  QList<CQuizEditorWindow*>{second});
         QCOMPARE(Text(*second), QStringLiteral("Q\nA\nLater\nwork\n"));
         QVERIFY(second->IsModified());
         QVERIFY(second->Save());
+        QCOMPARE(f.prompts.diskQuestions.size(), asked);
         QCOMPARE(f.ReadFile(QStringLiteral("other.txt")), QByteArray("Q\nA\nLater\nwork\n"));
     }
 
