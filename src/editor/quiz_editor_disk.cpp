@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 
 #include "editor/editor_prompts.h"
 #include "editor/file_watch.h"
@@ -135,6 +136,13 @@ void CQuizEditorWindow::CheckDisk() {
     case CEditorPrompts::EDiskChoice::KeepEditing:
         break;
     }
+}
+
+void CQuizEditorWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        // After the event: a question asked now would come up inside it.
+        QTimer::singleShot(0, this, &CQuizEditorWindow::CheckDisk);
 }
 
 bool CQuizEditorWindow::ReloadFromDisk() {

@@ -114,6 +114,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Coming back to the window looks at the file again: a folder the file
+    // watch cannot see into (some network folders) is then covered as well.
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateWidgets();
