@@ -31,7 +31,8 @@ mergeInto(LibraryManager.library, {
   },
   torvi_dom_focus_answer__deps: ['$torviDom'],
   torvi_dom_focus_answer: function (box) {
-    torviDom.answer(box).focus({ preventScroll: true });
+    // Brought into view as well: on a phone the box may sit below the page.
+    torviDom.answer(box).focus();
   },
   torvi_dom_focused_answer: function () {
     var id = document.activeElement ? document.activeElement.id : '';
