@@ -1,8 +1,7 @@
 #include "web/web_window.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "text/ascii.h"
 #include "text/encoding.h"
@@ -125,10 +124,14 @@ bool CWebWindow::ChooseOpenFile(std::string& path) {
 
 void CWebWindow::Navigate(const std::string& path) {
     // The page frame shows what the file held; a file that is not there shows
-    // an empty page, as the window's view does.
-    std::ifstream file(path, std::ios::binary);
+    // an empty page, as the window's view does. Read with stdio: the player
+    // carries no C++ streams.
     std::string bytes;
-    if (file)
-        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[16384];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            bytes.append(buffer, n);
+        std::fclose(file);
+    }
     torvi_dom_show_page(FramePage(PageAsUtf8(bytes)).c_str());
 }
