@@ -11,6 +11,7 @@
 #include "ui/qt/dialog_units.h"
 #include "ui/window_services.h"
 
+class CAnnouncer;
 class CAudioPlayer;
 class CTorviDlg;
 class CWebBrowser2;
@@ -102,6 +103,8 @@ private:
     bool IsOwnKeyTarget(QObject* watched) const;
     bool HandleKeyPress(QKeyEvent* event);
     void MoveFocus(bool forward);
+    void ScheduleAnnouncement();
+    void AnnounceVerdict();
 
     CTorviDlg* m_pDialog = nullptr;
     CAudioPlayer* m_pPlayer = nullptr;
@@ -118,6 +121,8 @@ private:
     QPushButton* m_btnRepeat = nullptr;
     QPushButton* m_btnExplanation = nullptr;
     CWebBrowser2* m_pBrowser = nullptr;
+    CAnnouncer* m_pAnnouncer = nullptr;
+    bool m_bAnnouncementDue = false;
     QAction* m_pActNew = nullptr;
     QAction* m_pActOpen = nullptr;
     QAction* m_pActInOrder = nullptr;
