@@ -75,7 +75,7 @@ notes_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
 if command -v lintian >/dev/null; then
     # Overridden findings are listed as such and do not count; informational
     # and pedantic ones are not shown.
-    lintian --fail-on error,warning --no-tag-display-limit "$deb" >"$work/lintian" 2>&1 ||
+    lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 ||
         fail "lintian finds errors or warnings in the package:
 $(cat "$work/lintian")"
     grep -E '^[EW]: ' "$work/lintian" >&2 || true
