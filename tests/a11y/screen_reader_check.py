@@ -69,8 +69,11 @@ def run(reader, window, quiz):
     labelled_by = [relation.get_target(0).get_name() for relation in first.get_relation_set()
                    if relation.get_relation_type() == Atspi.RelationType.LABELLED_BY]
     check(labelled_by == ["Answers:"], f"Answer 1 is labelled by {labelled_by}")
-    check(any(r.get_relation_type() == Atspi.RelationType.LABEL_FOR
-              for r in label.get_relation_set()), "the label Answers: labels nothing")
+    labels = sorted(relation.get_target(i).get_name() for relation in label.get_relation_set()
+                    if relation.get_relation_type() == Atspi.RelationType.LABEL_FOR
+                    for i in range(relation.get_n_targets()))
+    check(labels == sorted("Answer %d" % n for n in range(1, 11)),
+          f"the label Answers: labels {labels}, not the ten answer boxes")
 
     # The welcome page is readable, under its own title, inside the page view.
     page_view = find(window, "the page view", role="filler", name="Question")

@@ -27,6 +27,7 @@
 #include "ui/program_start.h"
 #include "ui/qt/about_dlg.h"
 #include "ui/qt/announcer.h"
+#include "ui/qt/answers_label.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/torvi_icon.h"
 #include "ui/qt/web_browser2.h"
@@ -146,7 +147,7 @@ void CTorviMainWindow::CreateControls() {
     m_pClient->setFixedSize(m_units.X(kClientWidth), m_units.Y(kClientHeight));
 
     // Created in template order, which is also the order Tab visits them.
-    m_pAnswersLabel = new QLabel(QStringLiteral("Answers:"), m_pClient);
+    m_pAnswersLabel = new CAnswersLabel(QStringLiteral("Answers:"), m_pClient);
     m_pAnswersLabel->setObjectName(QStringLiteral("answersLabel"));
     m_pAnswersLabel->setGeometry(m_units.Rect(15, 118, 49, 8));
     m_pAnswersLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -155,9 +156,9 @@ void CTorviMainWindow::CreateControls() {
         m_answerBoxes[static_cast<size_t>(i)] =
             CreateAnswerBox(i + 1, kAnswerRows[static_cast<size_t>(i)]);
     }
-    // The label stands beside the first box; a screen reader gives it as that
-    // box's label, and every box says its own number in its name.
-    m_pAnswersLabel->setBuddy(m_answerBoxes[0]);
+    // The label stands beside the first box and labels the whole column; every
+    // box also says its own number in its name.
+    m_pAnswersLabel->SetBoxes(QList<QWidget*>(m_answerBoxes.begin(), m_answerBoxes.end()));
     m_pFeedback = CreateTextBox(QStringLiteral("feedbackBox"), m_units.Rect(13, 252, 294, 56));
     m_pFeedback->setAccessibleName(QStringLiteral("Feedback"));
     m_btnQuit = CreateButton(QStringLiteral("quitButton"), QStringLiteral("Quit"),

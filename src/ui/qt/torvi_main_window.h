@@ -12,6 +12,7 @@
 #include "ui/window_services.h"
 
 class CAnnouncer;
+class CAnswersLabel;
 class CAudioPlayer;
 class CTorviDlg;
 class CWebBrowser2;
@@ -112,7 +113,7 @@ private:
     CDialogUnits m_units;
     QMenuBar* m_pMenuBar = nullptr;
     QWidget* m_pClient = nullptr;
-    QLabel* m_pAnswersLabel = nullptr;
+    CAnswersLabel* m_pAnswersLabel = nullptr;
     std::array<QLineEdit*, kAnswerBoxes> m_answerBoxes{};
     QPlainTextEdit* m_pFeedback = nullptr;
     QPlainTextEdit* m_pComment = nullptr;
