@@ -44,7 +44,15 @@ def main():
         os.environ.update(session.env)
         from window_reader import Atspi, WindowReader, do_action, pump, text_of
         reader = WindowReader()
+        # The shell draws its background and panel a moment after it starts.
         empty_desktop = screenshot(session, "desktop")
+        for attempt in range(20):
+            pump(0.5)
+            again = screenshot(session, "desktop%d" % attempt)
+            settled = pixels_changed(empty_desktop, again) == 0
+            empty_desktop = again
+            if settled:
+                break
         env = dict(session.env, WAYLAND_DEBUG="client")
         env.pop("QT_QPA_PLATFORM", None)
         env.pop("DISPLAY", None)
@@ -56,6 +64,8 @@ def main():
             page_view = find(window, "the page view", role="filler", name="Question")
             find(page_view, "the welcome page", 60, role="document web",
                  text_contains="File > Open")
+            pump(2)  # a frame or two for the page
+            with_welcome = screenshot(session, "welcome")
             do_action(find(window, "File > Open", role="menu item", name="Open"), "Press",
                       opens_modal=True)
             dialog = find(window.get_parent(), "the open-file dialog", role="dialog",
@@ -73,6 +83,12 @@ def main():
             if changed < 200000:
                 failures.append(f"only {changed} pixels of the screen changed with the "
                                 "window open: it was not drawn")
+            # The page view draws on Wayland too: the question replaces the welcome.
+            page_changed = pixels_changed(with_welcome, with_question)
+            print(f"pixels changed: {changed} by the window, {page_changed} by the page")
+            if page_changed < 2000:
+                failures.append(f"only {page_changed} pixels changed from the welcome page to "
+                                "the question: the page view does not draw")
             do_action(find(window, "the Quit button", role="push button", name="Quit"),
                       "Press")
             feedback = find(window, "the feedback box", role="text", name="Feedback")
