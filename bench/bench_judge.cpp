@@ -3,7 +3,10 @@
 // version built on one compiled pattern search per word boundary.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <unistd.h>
 
 #include "judge/answer_judge.h"
 #include "support/pattern_word_splitter.h"
@@ -117,5 +120,80 @@ void BM_SplitWordsByPatternParagraph(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitWordsByPatternParagraph);
 } // namespace
+
+// A long ignore list: n distinct lines with the usual words among them, as a file
+// in the temporary folder so reading it is timed as torvi-cli judge reads it.
+std::string WriteIgnoreFile(int64_t lines) {
+    char path[] = "/tmp/bench_ignore_XXXXXX";
+    const int fd = mkstemp(path);
+    std::string text;
+    text.reserve(static_cast<size_t>(lines) * 12);
+    for (int64_t i = 0; i < lines; ++i) {
+        if (i % 1000 < static_cast<int64_t>(std::size(kIgnoreWords)))
+            text += kIgnoreWords[i % 1000];
+        else
+            text += "word" + std::to_string(i);
+        text += '\n';
+    }
+    if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        std::abort();
+    close(fd);
+    return path;
+}
+
+// Reading an ignore list of n lines and judging one answer with it: the whole of
+// what a judgement costs the first time. Linear in n.
+void BM_ReadIgnoreListAndJudge(benchmark::State& state) {
+    const std::string path = WriteIgnoreFile(state.range(0));
+    for (auto _ : state) {
+        CAnswerJudge judge(path.c_str());
+        benchmark::DoNotOptimize(judge.IsCorrect(kTyped, kExpected));
+    }
+    std::remove(path.c_str());
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ReadIgnoreListAndJudge)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+// Each later answer judged with the same long list: a lookup per word, no scan.
+void BM_IsCorrectWithLongIgnoreList(benchmark::State& state) {
+    CAnswerJudge judge(nullptr);
+    for (int64_t i = 0; i < state.range(0); ++i)
+        judge.ignoreWords.Add(
+            new CTextBuffer(i % 1000 < static_cast<int64_t>(std::size(kIgnoreWords))
+                                ? kIgnoreWords[i % 1000]
+                                : ("word" + std::to_string(i)).c_str()));
+    judge.IsCorrect(kTyped, kExpected);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(judge.IsCorrect(kTyped, kExpected));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IsCorrectWithLongIgnoreList)->Arg(10'000)->Arg(1'000'000);
+
+// A quiz's DontIgnore options against a list of a million lines: 1,000 words that
+// are not on it and 100 that are, each taken off as the loader does.
+void BM_DontIgnoreOnLongIgnoreList(benchmark::State& state) {
+    for (auto _ : state) {
+        CAnswerJudge judge(nullptr);
+        for (int64_t i = 0; i < 1'000'000; ++i)
+            judge.ignoreWords.Add(new CTextBuffer(("word" + std::to_string(i)).c_str()));
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < 1000; ++i)
+            judge.RemoveIgnoreWord(("absent" + std::to_string(i)).c_str());
+        for (int i = 0; i < 100; ++i)
+            judge.RemoveIgnoreWord(("word" + std::to_string(i * 9973)).c_str());
+        benchmark::DoNotOptimize(judge.ignoreWords.GetCount());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK(BM_DontIgnoreOnLongIgnoreList)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 BENCHMARK_MAIN();

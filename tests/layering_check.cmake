@@ -14,12 +14,13 @@ set(TORVI_LAYERS
     "sound_sdl:^sound/sdl_:sound_sdl sound text pattern"
     "sound:^sound/:sound text pattern"
     "check:^check/:check quiz judge text pattern"
-    "qt:^ui/qt/:qt ui quiz judge text pattern sound"
-    "ui:^ui/:ui quiz judge text pattern sound"
-    "app:^app/:app qt ui quiz judge text pattern sound sound_sdl"
-    "terminal:^terminal/:terminal ui quiz judge text pattern sound"
-    "cli:^cli/:cli terminal check ui quiz judge text pattern sound sound_sdl"
-    "editor:^editor/:editor app qt check ui quiz judge text pattern sound sound_sdl")
+    "convert:^convert/:convert check quiz judge text pattern"
+    "qt:^ui/qt/:qt ui convert check quiz judge text pattern sound"
+    "ui:^ui/:ui convert check quiz judge text pattern sound"
+    "app:^app/:app qt ui convert check quiz judge text pattern sound sound_sdl"
+    "terminal:^terminal/:terminal ui convert check quiz judge text pattern sound"
+    "cli:^cli/:cli terminal convert check ui quiz judge text pattern sound sound_sdl"
+    "editor:^editor/:editor app qt convert check ui quiz judge text pattern sound sound_sdl")
 
 if(NOT SOURCE_DIR OR NOT IS_DIRECTORY "${SOURCE_DIR}")
     message(FATAL_ERROR "layering check: SOURCE_DIR must name the source folder")

@@ -1,10 +1,12 @@
 #include "cli/cmd_check.h"
 
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "check/quiz_checker.h"
+#include "convert/quiz_import.h"
 
 namespace {
 class CCheckCommand final : public CCliCommand {
@@ -40,8 +42,11 @@ public:
 
 private:
     bool CheckFile(const std::string& path, const CAnswerJudge& ignoreList, std::ostream& out) {
-        const CQuizCheck check = CheckQuizFile(path, ignoreList, TerminalText);
         const std::string name = TerminalText(path);
+        std::string start;
+        if (ReadStart(path, start) && DetectInputFormat(path, start) != EFileFormat::Quiz)
+            return CheckConverted(path, ignoreList, out);
+        const CQuizCheck check = CheckQuizFile(path, ignoreList, TerminalText);
         if (check.cannotOpen) {
             out << name << ": error: cannot read the file\n";
             out << name << ": " << check.Summary() << '\n';
@@ -51,6 +56,53 @@ private:
             out << name << ':' << d.line << ": " << (d.error ? "error: " : "warning: ") << d.text
                 << '\n';
         out << name << ": " << check.Summary() << '\n';
+        return check.loaded;
+    }
+
+    static bool ReadStart(const std::string& path, std::string& start) {
+        std::ifstream file(path, std::ios::binary);
+        start.resize(4096);
+        file.read(start.data(), static_cast<std::streamsize>(start.size()));
+        start.resize(static_cast<size_t>(file.gcount()));
+        return !start.empty();
+    }
+
+    // A file of another program is checked as the quiz it converts into; what
+    // the conversion left out comes first, by the input's own lines and entries,
+    // and the checks' lines are those of the converted text.
+    static bool CheckConverted(const std::string& path, const CAnswerJudge& ignoreList,
+                               std::ostream& out) {
+        const std::string name = TerminalText(path);
+        std::string bytes;
+        std::string why;
+        CConvertReport conversion;
+        std::string text;
+        if (!ReadWholeFile(path, bytes, why)) {
+            out << name << ": error: " << TerminalText(why) << '\n';
+            return false;
+        }
+        std::string start = bytes.substr(0, 4096);
+        if (!ConvertToQuizText(bytes, DetectInputFormat(path, start), CConvertOptions(), text,
+                               conversion)) {
+            out << name << ": error: " << TerminalText(conversion.error) << '\n';
+            return false;
+        }
+        for (const CConvertReport::CSkipped& s : conversion.skipped)
+            out << name << ": " << s.where << ": warning: left out: " << TerminalText(s.why)
+                << '\n';
+        CQuestionSet set(nullptr);
+        for (const CTextBuffer* word : ignoreList.ignoreWords)
+            set.judge.ignoreWords.Add(new CTextBuffer(*word));
+        CLoadReport report;
+        const bool loaded = LoadQuizBytes(set, text, &report);
+        const CQuizCheck check = CheckLoadedQuiz(set, loaded, report, TerminalText);
+        for (const CQuizDiagnostic& d : check.diagnostics)
+            out << name << ": converted line " << d.line << ": "
+                << (d.error ? "error: " : "warning: ") << d.text << '\n';
+        out << name << ": " << check.Summary();
+        if (!conversion.skipped.empty())
+            out << ", " << CountedNoun(conversion.skipped.size(), "record") << " left out";
+        out << '\n';
         return check.loaded;
     }
 

@@ -7,6 +7,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/cmd_check.h"
+#include "cli/cmd_convert.h"
 #include "cli/cmd_dump.h"
 #include "cli/cmd_judge.h"
 #include "cli/cmd_run.h"
@@ -29,10 +30,7 @@ bool HoldClosedStandardOutput() {
 
 // Every subcommand: its header above and one line here.
 constexpr CliCommandFactory kCommands[] = {
-    MakeJudgeCommand,
-    MakeDumpCommand,
-    MakeCheckCommand,
-    MakeRunCommand,
+    MakeJudgeCommand, MakeDumpCommand, MakeCheckCommand, MakeRunCommand, MakeConvertCommand,
 };
 } // namespace
 

@@ -60,3 +60,59 @@ QString CDialogPrompts::AskSavePath(QWidget* parent, const QString& suggested) {
 void CDialogPrompts::ShowError(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox::warning(parent, title, text);
 }
+
+CEditorPrompts::EDiskChoice CDialogPrompts::AskDiskChanged(QWidget* parent,
+                                                           const QString& documentName,
+                                                           EDiskChange change, bool modified,
+                                                           bool saving) {
+    const bool gone = change == EDiskChange::Deleted;
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("Torvi Quiz Editor"),
+        gone
+            ? QStringLiteral("%1 has been deleted or renamed by another program.").arg(documentName)
+            : QStringLiteral("%1 has been changed by another program.").arg(documentName),
+        QMessageBox::NoButton, parent);
+    QString info;
+    if (gone)
+        info = QStringLiteral("The text in this window is now the only copy. Save it to put the "
+                              "file back, or save it under another name.");
+    else if (modified)
+        info = QStringLiteral("This window has changes of its own. Reloading gives them up; "
+                              "saving over the file gives up the other program's changes.");
+    else
+        info = QStringLiteral("Saving over the file gives up the other program's changes.");
+    if (saving)
+        info += QStringLiteral("\n\nNothing has been saved yet.");
+    box.setInformativeText(info);
+    QPushButton* reload =
+        gone ? nullptr
+             : box.addButton(QStringLiteral("&Reload from Disk"), QMessageBox::DestructiveRole);
+    QPushButton* overwrite =
+        box.addButton(gone ? QStringLiteral("&Save It Again") : QStringLiteral("&Overwrite"),
+                      QMessageBox::AcceptRole);
+    QPushButton* saveAs = box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole);
+    QPushButton* keep =
+        box.addButton(saving ? QStringLiteral("&Cancel") : QStringLiteral("&Keep Editing"),
+                      QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    if (reload && box.clickedButton() == reload)
+        return EDiskChoice::Reload;
+    if (box.clickedButton() == overwrite)
+        return EDiskChoice::Overwrite;
+    if (box.clickedButton() == saveAs)
+        return EDiskChoice::SaveAs;
+    return EDiskChoice::KeepEditing;
+}
+
+bool CDialogPrompts::AskToContinue(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Torvi Quiz Editor"), title,
+                    QMessageBox::NoButton, parent);
+    box.setInformativeText(text);
+    QPushButton* go = box.addButton(QStringLiteral("&Save Anyway"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(cancel);
+    box.exec();
+    return box.clickedButton() == go;
+}

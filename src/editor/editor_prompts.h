@@ -5,12 +5,21 @@
 
 #include <QString>
 
+#include "editor/disk_file_state.h"
+
 class QWidget;
 
 class CEditorPrompts {
 public:
     enum class ESaveChoice { Save, Discard, Cancel };
     enum class ERecoveryChoice { Recover, Discard, Later };
+    // What to do about a file that another program changed or took away.
+    enum class EDiskChoice {
+        Reload,      // the file as it is now replaces the text (not for a file that is gone)
+        Overwrite,   // the text is saved over it (or puts a file that is gone back)
+        SaveAs,      // the text is saved under another name
+        KeepEditing, // nothing now; saving asks again
+    };
 
     virtual ~CEditorPrompts() = default;
 
@@ -25,6 +34,12 @@ public:
     // Where to save, or empty for nowhere.
     virtual QString AskSavePath(QWidget* parent, const QString& suggested) = 0;
     virtual void ShowError(QWidget* parent, const QString& title, const QString& text) = 0;
+    // The file of documentName was changed or deleted by another program. modified:
+    // the window holds changes of its own; saving: the author was about to save.
+    virtual EDiskChoice AskDiskChanged(QWidget* parent, const QString& documentName,
+                                       EDiskChange change, bool modified, bool saving) = 0;
+    // A warning before something is done (text says what and why): go on or not.
+    virtual bool AskToContinue(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
 // Message boxes and file dialogs.
@@ -35,4 +50,7 @@ public:
     QString AskOpenPath(QWidget* parent, const QString& folder) override;
     QString AskSavePath(QWidget* parent, const QString& suggested) override;
     void ShowError(QWidget* parent, const QString& title, const QString& text) override;
+    EDiskChoice AskDiskChanged(QWidget* parent, const QString& documentName, EDiskChange change,
+                               bool modified, bool saving) override;
+    bool AskToContinue(QWidget* parent, const QString& title, const QString& text) override;
 };

@@ -49,12 +49,12 @@ int main(int argc, char** argv) {
     const QString recovery = QStringFromUtf8(CRecoveryStore::DefaultFolder());
     QList<CQuizEditorWindow*> windows =
         CQuizEditorWindow::OfferRecoveryCopies(prompts, support, recovery);
+    // A file named twice, or recovered above, keeps the one window it has.
     for (const QString& file : parser.positionalArguments()) {
-        auto* window = new CQuizEditorWindow(prompts, support, recovery);
-        if (window->OpenFile(file))
+        CQuizEditorWindow* window =
+            CQuizEditorWindow::OpenInWindow(prompts, support, recovery, file);
+        if (window && !windows.contains(window))
             windows.append(window);
-        else
-            delete window;
     }
     if (windows.isEmpty()) {
         auto* window = new CQuizEditorWindow(prompts, support, recovery);

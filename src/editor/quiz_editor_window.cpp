@@ -25,6 +25,7 @@
 
 #include "check/answer_explanation.h"
 #include "editor/editor_prompts.h"
+#include "editor/file_watch.h"
 #include "editor/find_bar.h"
 #include "editor/quiz_code_edit.h"
 #include "editor/quiz_highlighter.h"
@@ -84,6 +85,8 @@ CQuizEditorWindow::CQuizEditorWindow(CEditorPrompts& prompts, const QString& sup
     CreateWidgets();
     CreateMenus();
     LoadIgnoreList();
+    m_pWatch = new CFileWatch(this);
+    connect(m_pWatch, &CFileWatch::Touched, this, &CQuizEditorWindow::CheckDisk);
 
     m_timerCheck.setSingleShot(true);
     m_timerCheck.setInterval(kCheckDelayMs);
@@ -291,6 +294,7 @@ void CQuizEditorWindow::SetText(const QString& text, const QString& path,
 
 void CQuizEditorWindow::NewQuiz() {
     SetText(QString::fromUtf8(kTemplate), QString(), CQuizTextFormat{}, false);
+    TrackFile(QString(), CDiskFileState{});
 }
 
 bool CQuizEditorWindow::OpenFile(const QString& path) {
@@ -298,6 +302,7 @@ bool CQuizEditorWindow::OpenFile(const QString& path) {
     QFile file(absolute);
     if (!file.exists()) {
         SetText(QString(), absolute, CQuizTextFormat{}, false);
+        TrackFile(absolute, CDiskFileState::Read(Utf8FromQString(absolute)));
         return true;
     }
     if (!file.open(QIODevice::ReadOnly)) {
@@ -312,12 +317,16 @@ bool CQuizEditorWindow::OpenFile(const QString& path) {
     DecodeQuizBytes(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), text,
                     format);
     SetText(QStringFromUtf8(text), absolute, format, false);
+    TrackFile(absolute, CDiskFileState::Of(Utf8FromQString(absolute),
+                                           std::string_view(bytes.constData(),
+                                                            static_cast<size_t>(bytes.size()))));
     RememberRecent(absolute);
     return true;
 }
 
 void CQuizEditorWindow::OpenRecovered(const CRecoveryCopy& copy) {
     SetText(QStringFromUtf8(copy.text), QStringFromUtf8(copy.quizPath), copy.format, true);
+    TrackRecoveredFile(copy);
     // The copy is this window's from now on.
     KeepRecoveryCopy();
 }
@@ -346,11 +355,20 @@ void CQuizEditorWindow::OnOpen() {
         return;
     const QString folder = m_strPath.isEmpty() ? QDir::currentPath() : QFileInfo(m_strPath).path();
     const QString path = m_prompts.AskOpenPath(this, folder);
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    if (CQuizEditorWindow* open = FindWindowFor(path))
+        open->BringForward();
+    else
         OpenFile(path);
 }
 
 void CQuizEditorWindow::OpenRecent(const QString& path) {
+    // A file open in a window already is edited there, never twice.
+    if (CQuizEditorWindow* open = FindWindowFor(path)) {
+        open->BringForward();
+        return;
+    }
     if (MayDiscardChanges())
         OpenFile(path);
 }
@@ -386,13 +404,23 @@ bool CQuizEditorWindow::SaveTo(const QString& path) {
         m_pEdit->GoToLine(bad.line);
         return false;
     }
+    if (!ConfirmWrite(path))
+        return false;
     std::string error;
-    if (!ReplaceFileContents(Utf8FromQString(path), bytes, error)) {
+    std::string backup;
+    if (!ReplaceFileContents(Utf8FromQString(path), bytes, error, 0666,
+                             Utf8FromQString(BackupFolder()), &backup)) {
         m_prompts.ShowError(
             this, kProgramName,
             QStringLiteral("The quiz was not saved: %1").arg(QStringFromUtf8(error)));
         return false;
     }
+    TrackFile(path, CDiskFileState::Of(Utf8FromQString(path), bytes));
+    if (!backup.empty())
+        statusBar()->showMessage(
+            QStringLiteral("Saved into the file itself, which has other names (hard links); "
+                           "the file as it was is kept in %1")
+                .arg(QStringFromUtf8(backup)));
     m_strPath = path;
     m_pEdit->document()->setModified(false);
     m_recovery.Discard();
@@ -487,7 +515,8 @@ void CQuizEditorWindow::KeepRecoveryCopy() {
     if (m_recovery.HasCopy() && text == m_strKeptText)
         return;
     std::string error;
-    if (m_recovery.Keep(Utf8FromQString(m_strPath), m_format, Utf8FromQString(text), error))
+    if (m_recovery.Keep(Utf8FromQString(m_strPath), m_format, Utf8FromQString(text), error,
+                        DiskBase()))
         m_strKeptText = text;
     else
         statusBar()->showMessage(
@@ -508,10 +537,20 @@ QList<CQuizEditorWindow*> CQuizEditorWindow::OfferRecoveryCopies(CEditorPrompts&
                                         .arg(QStringFromUtf8(copy.text).count(u'\n') + 1);
         switch (prompts.AskRecover(nullptr, description)) {
         case CEditorPrompts::ERecoveryChoice::Recover: {
-            auto* window = new CQuizEditorWindow(prompts, supportFolder, recoveryFolder);
+            // Into the window that has the quiz open, if one has, as unsaved
+            // changes; one with unsaved changes of its own keeps them, and the
+            // copy gets a window beside it (saving either one then asks first,
+            // since the other's save changes the file under it).
+            CQuizEditorWindow* window =
+                copy.quizPath.empty() ? nullptr : FindWindowFor(QStringFromUtf8(copy.quizPath));
+            if (window && window->IsModified())
+                window = nullptr;
+            if (!window)
+                window = new CQuizEditorWindow(prompts, supportFolder, recoveryFolder);
             window->OpenRecovered(copy);
             CRecoveryStore::Remove(copy);
-            windows.append(window);
+            if (!windows.contains(window))
+                windows.append(window);
             break;
         }
         case CEditorPrompts::ERecoveryChoice::Discard:

@@ -11,12 +11,14 @@
 #include <string>
 
 #include "check/quiz_checker.h"
+#include "editor/disk_file_state.h"
 #include "editor/quiz_text_file.h"
 #include "editor/recovery_store.h"
 #include "judge/answer_judge.h"
 #include "quiz/question_set.h"
 
 class CEditorPrompts;
+class CFileWatch;
 class CFindBar;
 class CQuizCodeEdit;
 class CQuizHighlighter;
@@ -67,6 +69,21 @@ public:
     // holds Welcome.htm, else the installed data folder.
     static QString FindSupportFolder();
 
+    // The window that has the file at path open (the same file under any name),
+    // or null.
+    static CQuizEditorWindow* FindWindowFor(const QString& path);
+    // Brings the window that has path open to the front, or opens path in a new
+    // window. Null when the file cannot be read.
+    static CQuizEditorWindow* OpenInWindow(CEditorPrompts& prompts, const QString& supportFolder,
+                                           const QString& recoveryFolder, const QString& path);
+    // True when this window has the file at path open.
+    bool HoldsFile(const QString& path) const;
+    // Looks at the file on disk now, as the file watch does when it changes:
+    // an unmodified text is reloaded, otherwise the author is asked.
+    void CheckDisk();
+    // Where copies of files written in place (hard links) are kept.
+    QString BackupFolder() const;
+
     CQuizCodeEdit* GetEditor() const { return m_pEdit; }
     QListWidget* GetProblemList() const { return m_pProblems; }
     QLabel* GetStatusLine() const { return m_pStatus; }
@@ -97,6 +114,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Coming back to the window looks at the file again: a folder the file
+    // watch cannot see into (some network folders) is then covered as well.
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateWidgets();
@@ -115,6 +135,22 @@ private:
     void OnEncodingChosen();
     void UpdateTitle();
     void UpdateFormatLabel();
+
+    // The file's text as it is on disk replaces the text (an undoable edit), the
+    // caret staying on its line. False, with the author told, when it cannot be read.
+    bool ReloadFromDisk();
+    // Before saving over path: the file must be as it was read or last saved, or
+    // the author must say what to do; and a change of owner or group is warned
+    // of. False when nothing is to be written.
+    bool ConfirmWrite(const QString& path);
+    // Starts watching path, which holds what state says.
+    void TrackFile(const QString& path, const CDiskFileState& state);
+    // The file a recovered text was written over: known only when it is still
+    // as the copy says, so any change since makes saving ask first.
+    void TrackRecoveredFile(const CRecoveryCopy& copy);
+    // The file that the text would be saved over without a question.
+    CDiskFileState DiskBase() const;
+    void BringForward();
 
     void RunCheck();
     void ShowProblems();
@@ -146,6 +182,14 @@ private:
     QMenu* m_pRecentMenu = nullptr;
     QActionGroup* m_pEncodingGroup = nullptr;
     QActionGroup* m_pLineEndGroup = nullptr;
+
+    // The file as it was last read or written, and the state of it that the
+    // author last chose to save over (or was told of).
+    CDiskFileState m_diskKnown;
+    CDiskFileState m_diskAccepted;
+    CDiskFileState m_diskReported;
+    CFileWatch* m_pWatch = nullptr;
+    bool m_bAskingAboutDisk = false;
 
     QTimer m_timerCheck;
     QTimer m_timerRecovery;

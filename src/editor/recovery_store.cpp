@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -95,6 +96,27 @@ bool ReadSmallFile(const std::string& path, std::string& bytes) {
     return n == 0;
 }
 
+// "base: EXISTS SIZE HASH", EXISTS 0 or 1 and HASH in hexadecimal.
+std::string FormatBase(const CDiskFileState& base) {
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(base.contentHash));
+    return std::string(base.exists ? "1 " : "0 ") + std::to_string(base.size) + " " + hash;
+}
+
+CDiskFileState ParseBase(const std::string& value) {
+    CDiskFileState base;
+    int exists = 0;
+    long long size = 0;
+    unsigned long long hash = 0;
+    if (std::sscanf(value.c_str(), "%d %lld %llx", &exists, &size, &hash) == 3) {
+        base.known = true;
+        base.exists = exists == 1;
+        base.size = size;
+        base.contentHash = hash;
+    }
+    return base;
+}
+
 bool ParseCopy(const std::string& bytes, CRecoveryCopy& copy) {
     // Header lines "name: value" up to an empty line; the text follows.
     size_t at = bytes.find('\n');
@@ -120,6 +142,8 @@ bool ParseCopy(const std::string& bytes, CRecoveryCopy& copy) {
             copy.format = ParseFormat(std::string(" ") + std::string(value));
         else if (name == "saved")
             copy.savedAt = std::strtoll(std::string(value).c_str(), nullptr, 10);
+        else if (name == "base")
+            copy.base = ParseBase(std::string(value));
     }
     copy.text = bytes.substr(at);
     return true;
@@ -181,7 +205,7 @@ bool CRecoveryStore::TakeLock(std::string& error) {
 }
 
 bool CRecoveryStore::Keep(const std::string& quizPath, const CQuizTextFormat& format,
-                          std::string_view text, std::string& error) {
+                          std::string_view text, std::string& error, const CDiskFileState& base) {
     if (!TakeLock(error))
         return false;
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(
@@ -189,7 +213,10 @@ bool CRecoveryStore::Keep(const std::string& quizPath, const CQuizTextFormat& fo
                          .count();
     std::string bytes(kFirstLine);
     bytes += "\npath: " + Escape(quizPath) + "\nformat: " + FormatWords(format) +
-             "\nsaved: " + std::to_string(now) + "\n\n";
+             "\nsaved: " + std::to_string(now) + "\n";
+    if (base.known)
+        bytes += "base: " + FormatBase(base) + "\n";
+    bytes += "\n";
     bytes += text;
     const std::string path = m_strFolder + "/" + m_strName + std::string(kCopyEnding);
     if (!WritePrivateFile(path, bytes, error))

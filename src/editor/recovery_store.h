@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/disk_file_state.h"
 #include "editor/quiz_text_file.h"
 
 struct CRecoveryCopy {
@@ -18,6 +19,9 @@ struct CRecoveryCopy {
     CQuizTextFormat format;
     int64_t savedAt = 0; // seconds since 1970
     std::string text;    // UTF-8, LF line ends
+    // The file on disk that the text was written over (its size and bytes), so
+    // the file changing since is noticed; not known for an older copy.
+    CDiskFileState base;
 };
 
 class CRecoveryStore {
@@ -37,7 +41,7 @@ public:
     // Writes this editor's copy (0600), replacing its last one. False, with a
     // reason, when the folder or the file cannot be written.
     bool Keep(const std::string& quizPath, const CQuizTextFormat& format, std::string_view text,
-              std::string& error);
+              std::string& error, const CDiskFileState& base = {});
     // Removes this editor's copy: its changes were saved or given up.
     void Discard();
     // Lets go of this editor's copy without removing it: it is left for the

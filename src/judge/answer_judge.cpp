@@ -5,7 +5,6 @@
 #include <limits>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -130,42 +129,6 @@ private:
     size_t m_nCount = 0;
 };
 
-// The slots, in removal order, of the words that the ignore entries remove: each
-// entry in list order takes the first word equal to it that no earlier entry took.
-// Words are looked up by their folded text, so this stays linear in both lengths.
-template <typename Words>
-std::vector<size_t> FindIgnoredByHash(const Words& words, size_t count, const CTextList& entries) {
-    std::string folded;
-    std::vector<std::pair<size_t, size_t>> spans; // (offset in folded, length)
-    spans.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        spans.emplace_back(folded.size(), words[i].size());
-        AppendFolded(folded, words[i]);
-    }
-    struct CSlots {
-        std::vector<size_t> slots;
-        size_t next = 0;
-    };
-    std::unordered_map<std::string_view, CSlots> byText;
-    for (size_t i = 0; i < count; ++i)
-        byText[std::string_view(folded).substr(spans[i].first, spans[i].second)].slots.push_back(i);
-
-    std::vector<size_t> removed;
-    std::string key;
-    for (const CTextBuffer* entry : entries) {
-        if (removed.size() == count)
-            break;
-        if (!entry)
-            continue;
-        key.clear();
-        AppendFolded(key, ViewOf(*entry));
-        const auto found = byText.find(key);
-        if (found != byText.end() && found->second.next < found->second.slots.size())
-            removed.push_back(found->second.slots[found->second.next++]);
-    }
-    return removed;
-}
-
 // For each expected word, whether some typed word equals it; hashed typed words.
 template <typename Words, typename OnWord>
 void MatchByHash(const Words& expected, size_t expectedCount, const Words& typed, size_t typedCount,
@@ -197,12 +160,121 @@ struct CListViews {
     }
 };
 
+std::string_view FoldedText(const std::string& folded, uint32_t offset, uint32_t length) {
+    return std::string_view(folded).substr(offset, length);
+}
+
 int32_t CTextLength(const char* text) {
     const size_t n = std::strlen(text);
     constexpr auto kMax = static_cast<size_t>(std::numeric_limits<int32_t>::max() - 1);
     return static_cast<int32_t>(n > kMax ? kMax : n);
 }
 } // namespace
+
+const CAnswerJudge::CIgnoreIndex& CAnswerJudge::IgnoreIndex() const {
+    if (m_index.built && m_index.changes == ignoreWords.GetChangeCount())
+        return m_index;
+    m_index.folded.clear();
+    m_index.entries.clear();
+    m_index.holdsNul = false;
+    m_index.entries.reserve(static_cast<size_t>(ignoreWords.GetCount()));
+    for (int32_t slot = 0; slot < ignoreWords.GetCount(); ++slot) {
+        const CTextBuffer* entry = ignoreWords.GetAt(slot);
+        if (!entry)
+            continue;
+        const std::string_view text = ViewOf(*entry);
+        m_index.holdsNul = m_index.holdsNul || text.find('\0') != std::string_view::npos;
+        m_index.entries.push_back({static_cast<uint32_t>(m_index.folded.size()),
+                                   static_cast<uint32_t>(text.size()), slot});
+        AppendFolded(m_index.folded, text);
+    }
+    const std::string& folded = m_index.folded;
+    // Stable: entries of one text stay in list order.
+    std::stable_sort(m_index.entries.begin(), m_index.entries.end(),
+                     [&folded](const CIgnoreIndex::CEntry& a, const CIgnoreIndex::CEntry& b) {
+                         return FoldedText(folded, a.offset, a.length) <
+                                FoldedText(folded, b.offset, b.length);
+                     });
+    m_index.changes = ignoreWords.GetChangeCount();
+    m_index.built = true;
+    return m_index;
+}
+
+template <typename Words>
+std::vector<size_t> CAnswerJudge::FindIgnoredWords(const Words& words, size_t count) const {
+    const CIgnoreIndex& index = IgnoreIndex();
+    // The words by folded text, each text's occurrences in word order.
+    std::string folded;
+    std::vector<std::pair<std::string_view, size_t>> byText;
+    byText.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        AppendFolded(folded, words[i]);
+    size_t offset = 0;
+    for (size_t i = 0; i < count; ++i) {
+        byText.emplace_back(std::string_view(folded).substr(offset, words[i].size()), i);
+        offset += words[i].size();
+    }
+    std::stable_sort(byText.begin(), byText.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    // The k-th entry of a text takes the k-th occurrence of that text: an entry
+    // of one text never takes a word of another, so texts are matched apart and
+    // the removals put in the order of the entries that made them.
+    std::vector<std::pair<int32_t, size_t>> removals; // (entry slot, word slot)
+    const auto less = [&index](const CIgnoreIndex::CEntry& entry, std::string_view key) {
+        return FoldedText(index.folded, entry.offset, entry.length) < key;
+    };
+    for (size_t run = 0; run < byText.size();) {
+        size_t runEnd = run + 1;
+        while (runEnd < byText.size() && byText[runEnd].first == byText[run].first)
+            ++runEnd;
+        const std::string_view key = byText[run].first;
+        auto entry = std::lower_bound(index.entries.begin(), index.entries.end(), key, less);
+        for (size_t w = run; w < runEnd && entry != index.entries.end() &&
+                             FoldedText(index.folded, entry->offset, entry->length) == key;
+             ++w, ++entry)
+            removals.emplace_back(entry->slot, byText[w].second);
+        run = runEnd;
+    }
+    std::sort(removals.begin(), removals.end());
+    std::vector<size_t> removed;
+    removed.reserve(removals.size());
+    for (const auto& removal : removals)
+        removed.push_back(removal.second);
+    return removed;
+}
+
+void CAnswerJudge::RemoveIgnoreWord(const char* text) {
+    if (!text)
+        text = "";
+    // A short list is looked through; so is one whose entries are not all plain
+    // texts (the list compares an entry only up to a NUL byte in it).
+    constexpr int32_t kShortList = 64;
+    if (ignoreWords.GetCount() <= kShortList || IgnoreIndex().holdsNul) {
+        ignoreWords.RemoveNoCase(text);
+        return;
+    }
+    std::string key;
+    AppendFolded(key, text);
+    const std::string& folded = m_index.folded;
+    const auto entry =
+        std::lower_bound(m_index.entries.begin(), m_index.entries.end(), std::string_view(key),
+                         [&folded](const CIgnoreIndex::CEntry& e, std::string_view k) {
+                             return FoldedText(folded, e.offset, e.length) < k;
+                         });
+    if (entry == m_index.entries.end() || FoldedText(folded, entry->offset, entry->length) != key)
+        return;
+    // The first of its text is the first in list order; the index follows the
+    // removal instead of being built again.
+    const int32_t slot = entry->slot;
+    ignoreWords.RemoveRange(slot, slot);
+    m_index.entries.erase(entry);
+    for (CIgnoreIndex::CEntry& later : m_index.entries) {
+        if (later.slot > slot)
+            --later.slot;
+    }
+    m_index.changes = ignoreWords.GetChangeCount();
+}
 
 CAnswerJudge::CAnswerJudge(const char* ignoreFile) {
     LoadIgnoreWords(ignoreFile);
@@ -246,7 +318,7 @@ void CAnswerJudge::RemoveIgnoredWords(CTextList& words, CTextList* removed) cons
         return;
     }
 
-    const std::vector<size_t> slots = FindIgnoredByHash(CListViews{words}, count, ignoreWords);
+    const std::vector<size_t> slots = FindIgnoredWords(CListViews{words}, count);
     if (slots.empty())
         return;
     if (removed) {
@@ -336,8 +408,7 @@ bool CAnswerJudge::IsCorrect(const char* typed, const char* expected) const {
             }
         }
     } else if (expectedWords.Size() > 0) {
-        const std::vector<size_t> slots =
-            FindIgnoredByHash(expectedWords, expectedWords.Size(), ignoreWords);
+        const std::vector<size_t> slots = FindIgnoredWords(expectedWords, expectedWords.Size());
         std::vector<bool> keep(expectedWords.Size(), true);
         for (const size_t slot : slots)
             keep[slot] = false;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/item_list.h"
 #include "text/text_buffer.h"
@@ -40,6 +42,39 @@ public:
 
     bool IsCorrect(const char* typed, const char* expected) const;
 
+    // Takes the first ignore entry equal to text ignoring ASCII case off the list,
+    // as ignoreWords.RemoveNoCase does; a word that is not on a long list costs a
+    // lookup, not a pass over it.
+    void RemoveIgnoreWord(const char* text);
+
+    // The ignore list. Add and remove entries through the list's own operations: the
+    // judge indexes it by folded text and sees every such change; an entry's text
+    // must not be changed in place.
     CTextList ignoreWords;
     double threshold = kDefaultThreshold;
+
+private:
+    // The ignore entries sorted by their ASCII-folded text, entries of one text in
+    // list order, so looking a word up costs a binary search however long the
+    // list. Built when first needed and again after the list changed.
+    struct CIgnoreIndex {
+        struct CEntry {
+            uint32_t offset; // of the folded text in folded
+            uint32_t length;
+            int32_t slot; // in the ignore list
+        };
+        uint64_t changes = 0;
+        bool built = false;
+        bool holdsNul = false; // some entry holds a NUL byte
+        std::string folded;
+        std::vector<CEntry> entries;
+    };
+    const CIgnoreIndex& IgnoreIndex() const;
+    // The slots, in removal order, of the words that the ignore entries remove:
+    // each entry in list order takes the first word equal to it that no earlier
+    // entry took.
+    template <typename Words>
+    std::vector<size_t> FindIgnoredWords(const Words& words, size_t count) const;
+
+    mutable CIgnoreIndex m_index;
 };

@@ -255,7 +255,7 @@ void ApplyOption(const CTextBuffer& rest, CAnswerJudge& judge) {
     const char* text = rest.GetText();
     if (StartsWithNoCase(ViewOf(rest), kDontIgnore)) {
         // The word is taken exactly as written, a leading space included.
-        judge.ignoreWords.RemoveNoCase(text + kDontIgnore.size());
+        judge.RemoveIgnoreWord(text + kDontIgnore.size());
     } else if (StartsWithNoCase(ViewOf(rest), kPercentForCorrect)) {
         const CTextBuffer value(text + kPercentForCorrect.size());
         int32_t at = 0;

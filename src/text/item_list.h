@@ -1,6 +1,7 @@
 // CItemList: an owning list of item pointers that grows by a fixed step.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -25,16 +26,27 @@ public:
         delete[] m_ppItems;
     }
 
-    // Allocates growBy more slots, keeping the items and nulling the new slots.
+    // Adds growBy slots to the list's capacity, keeping the items and nulling the
+    // new slots. The storage under the slots is reallocated only when it runs out,
+    // and then at least doubles, so a list of n items is copied O(n) times in all
+    // however small the step.
     virtual void Grow() {
-        T** fresh = new T*[static_cast<size_t>(m_nCapacity) + m_nGrowBy];
-        for (int32_t i = 0; i < m_nCapacity; ++i)
-            fresh[i] = m_ppItems[i];
-        for (int32_t i = 0; i < m_nGrowBy; ++i)
-            fresh[m_nCapacity + i] = nullptr;
-        delete[] m_ppItems;
-        m_ppItems = fresh;
-        m_nCapacity += m_nGrowBy;
+        const int64_t wanted = static_cast<int64_t>(m_nCapacity) + m_nGrowBy;
+        if (wanted > m_nAllocated) {
+            const int64_t room = std::max<int64_t>(wanted, 2 * static_cast<int64_t>(m_nAllocated));
+            T** fresh = new T*[static_cast<size_t>(room)];
+            for (int32_t i = 0; i < m_nCapacity; ++i)
+                fresh[i] = m_ppItems[i];
+            for (int64_t i = m_nCapacity; i < room; ++i)
+                fresh[i] = nullptr;
+            delete[] m_ppItems;
+            m_ppItems = fresh;
+            m_nAllocated = room;
+        } else {
+            for (int64_t i = m_nCapacity; i < wanted; ++i)
+                m_ppItems[i] = nullptr;
+        }
+        m_nCapacity = static_cast<int32_t>(wanted);
         m_ppEnd = m_ppItems + m_nCount;
     }
 
@@ -43,6 +55,7 @@ public:
             Grow();
         m_ppItems[m_nCount++] = item;
         m_ppEnd = m_ppItems + m_nCount;
+        ++m_nChanges;
     }
 
     // Puts an item at slot index, moving the later items up by one.
@@ -54,6 +67,7 @@ public:
         m_ppItems[index] = item;
         ++m_nCount;
         m_ppEnd = m_ppItems + m_nCount;
+        ++m_nChanges;
     }
 
     void RemoveRange(int32_t first, int32_t last) {
@@ -71,6 +85,7 @@ public:
         }
         m_nCount -= removed;
         m_ppEnd = m_ppItems + m_nCount;
+        ++m_nChanges;
     }
 
     void RemoveAll() {
@@ -99,6 +114,9 @@ public:
     int32_t GetCapacity() const { return m_nCapacity; }
     int32_t GetGrowBy() const { return m_nGrowBy; }
     bool OwnsItems() const { return m_bOwnsItems; }
+    // Goes up with every item added, inserted or removed, so whoever keeps an index
+    // over the list knows when it no longer speaks for it.
+    uint64_t GetChangeCount() const { return m_nChanges; }
     T* GetAt(int32_t index) const { return m_ppItems[index]; }
     T* const* begin() const { return m_ppItems; }
     T* const* end() const { return m_ppEnd; }
@@ -110,6 +128,11 @@ protected:
     T** m_ppEnd = nullptr;
     bool m_bOwnsItems = true;
     int32_t m_nGrowBy = 20;
+
+private:
+    // Slots actually allocated at m_ppItems: never fewer than m_nCapacity.
+    int64_t m_nAllocated = 0;
+    uint64_t m_nChanges = 0;
 };
 
 using CTextList = CItemList<CTextBuffer>;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "convert/quiz_import.h"
 #include "quiz/random_source.h"
 #include "sound/audio_player.h"
 #include "text/ascii.h"
@@ -23,6 +24,9 @@ constexpr const char kScoreFormat[] = "You got %d/%d right.";
 constexpr const char kBadSyntaxText[] =
     "Bad Syntax for Torvi file.\n\n It's probably a question not matched with an answer.";
 constexpr const char kBadSyntaxCaption[] = "Torvi";
+// A vocabulary file, spreadsheet or flashcard export that does not convert; the
+// reason follows.
+constexpr const char kNotConvertedText[] = "This file cannot be opened as a quiz:\n\n";
 
 constexpr const char kQuestionPage[] = "QuestionTemp.html";
 constexpr const char kExplanationPage[] = "ExplanationTemp.html";
@@ -154,7 +158,18 @@ void CTorviDlg::OnFileOpen() {
     if (!m_window.ChooseOpenFile(path))
         return;
 
-    if (!m_questionSet.Load(path.c_str())) {
+    // A file from another program is converted in memory and loaded by the same
+    // loader; a quiz file is loaded by its path.
+    CConvertReport report;
+    const EImportResult imported = ImportQuizFile(m_questionSet, path, CConvertOptions(), report);
+    if (imported == EImportResult::Failed) {
+        // As after a failed load: the old quiz is gone.
+        m_questionSet.questions.RemoveAll();
+        GoToNoQuiz();
+        m_window.ShowMessageBox(kNotConvertedText + ToUtf8(report.error) + ".", kBadSyntaxCaption);
+        return;
+    }
+    if (imported == EImportResult::NotConverted && !m_questionSet.Load(path.c_str())) {
         // The old quiz's questions are gone with the failed load, so nothing may
         // judge, repeat or explain them any more.
         GoToNoQuiz();

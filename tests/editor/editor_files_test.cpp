@@ -157,10 +157,14 @@ private slots:
         QCOMPARE(Leftovers(f.folder.path() + QStringLiteral("/real"), {QStringLiteral("quiz.txt")}),
                  QStringList());
 
-        // A link that leads nowhere is not written through, nor replaced.
+        // A link that leads nowhere is not written through, nor replaced, even
+        // when the author, told the file is gone, says to save it again.
         QVERIFY(QFile::remove(f.Path(QStringLiteral("real/quiz.txt"))));
         AppendText(f.Window(), QStringLiteral("Q3\nA3\n"));
+        f.prompts.diskChoices = {CEditorPrompts::EDiskChoice::Overwrite};
         QVERIFY(!f.Window().Save());
+        QCOMPARE(f.prompts.diskQuestions,
+                 QStringList{QStringLiteral("link.txt deleted modified saving")});
         QVERIFY(f.Window().IsModified());
         QVERIFY(QFileInfo(f.Path(QStringLiteral("link.txt"))).isSymLink());
         QVERIFY(!QFileInfo::exists(f.Path(QStringLiteral("real/quiz.txt"))));

@@ -51,6 +51,31 @@ void CScriptedPrompts::ShowError(QWidget*, const QString&, const QString& text) 
     errors << text;
 }
 
+CEditorPrompts::EDiskChoice CScriptedPrompts::AskDiskChanged(QWidget*, const QString& documentName,
+                                                             EDiskChange change, bool modified,
+                                                             bool saving) {
+    diskQuestions << QStringLiteral("%1 %2%3%4")
+                         .arg(documentName,
+                              change == EDiskChange::Deleted ? QStringLiteral("deleted")
+                                                             : QStringLiteral("changed"),
+                              modified ? QStringLiteral(" modified") : QString(),
+                              saving ? QStringLiteral(" saving") : QString());
+    if (diskChoices.empty())
+        return EDiskChoice::KeepEditing;
+    const EDiskChoice choice = diskChoices.front();
+    diskChoices.pop_front();
+    return choice;
+}
+
+bool CScriptedPrompts::AskToContinue(QWidget*, const QString& title, const QString& text) {
+    warnings << title + u' ' + text;
+    if (continueAnswers.empty())
+        return false;
+    const bool answer = continueAnswers.front();
+    continueAnswers.pop_front();
+    return answer;
+}
+
 void UsePrivateSettings() {
     static QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());

@@ -22,6 +22,12 @@ public:
     QString AskOpenPath(QWidget* parent, const QString& folder) override;
     QString AskSavePath(QWidget* parent, const QString& suggested) override;
     void ShowError(QWidget* parent, const QString& title, const QString& text) override;
+    // Questions about the file on disk are recorded as "NAME changed|deleted
+    // [modified] [saving]"; an empty queue keeps editing.
+    EDiskChoice AskDiskChanged(QWidget* parent, const QString& documentName, EDiskChange change,
+                               bool modified, bool saving) override;
+    // An empty queue answers no.
+    bool AskToContinue(QWidget* parent, const QString& title, const QString& text) override;
 
     std::deque<ESaveChoice> saveChoices;
     std::deque<ERecoveryChoice> recoveryChoices;
@@ -30,6 +36,10 @@ public:
     QStringList saveQuestions;     // the document names asked about
     QStringList recoveryQuestions; // the descriptions offered
     QStringList errors;
+    std::deque<EDiskChoice> diskChoices;
+    std::deque<bool> continueAnswers;
+    QStringList diskQuestions;
+    QStringList warnings; // title and text of each warning
 };
 
 class CEditorFixture {

@@ -196,3 +196,71 @@ TEST(RemoveIgnoredWords, AgreesWithTheListOperationsOnRandomLists) {
         ASSERT_EQ(Strings(removedFast), removedReference) << "round " << round;
     }
 }
+
+// The judge looks ignore words up in an index of the list; whatever changes the
+// list afterwards (a quiz's DontIgnore, entries added) must show in the next
+// judgement, on both roads through the removal.
+TEST(RemoveIgnoredWords, FollowsChangesToTheListAfterJudging) {
+    for (const int filler : {0, 5000}) {
+        CAnswerJudge judge(nullptr);
+        for (int i = 0; i < filler; ++i)
+            judge.ignoreWords.Add(new CTextBuffer(("filler" + std::to_string(i)).c_str()));
+        judge.ignoreWords.Add(new CTextBuffer("the"));
+        judge.ignoreWords.Add(new CTextBuffer("of"));
+        EXPECT_EQ(RemoveFrom(judge, "the battle of hastings"), (Words{"battle", "hasting"}));
+        EXPECT_FALSE(judge.IsCorrect("hastings", "the battle of hastings"));
+
+        judge.ignoreWords.RemoveNoCase("THE");
+        EXPECT_EQ(RemoveFrom(judge, "the battle of hastings"), (Words{"the", "battle", "hasting"}))
+            << filler;
+        judge.ignoreWords.Add(new CTextBuffer("Battle"));
+        EXPECT_EQ(RemoveFrom(judge, "the battle of hastings"), (Words{"the", "hasting"})) << filler;
+        EXPECT_FALSE(judge.IsCorrect("hastings", "the battle of hastings")) << filler;
+        judge.ignoreWords.RemoveNoCase("the"); // not there any more: nothing changes
+        judge.ignoreWords.Add(new CTextBuffer("The"));
+        EXPECT_TRUE(judge.IsCorrect("hastings", "the battle of hastings")) << filler;
+        judge.ignoreWords.RemoveAll();
+        EXPECT_FALSE(judge.IsCorrect("hastings", "the battle of hastings")) << filler;
+    }
+}
+
+// A quiz's DontIgnore takes entries off through the judge, which finds them in its
+// index and keeps the index in step: the list and every later judgement must be
+// what the list's own removal and a freshly read list give.
+TEST(RemoveIgnoreWord, AgreesWithTheListsOwnRemovalOnLongLists) {
+    const Words vocabulary = {"the", "THE", "of", "a", "x+y", "the ", " the", "q", "Of"};
+    std::mt19937 random(7);
+    std::uniform_int_distribution<size_t> word(0, vocabulary.size() - 1);
+    for (int round = 0; round < 12; ++round) {
+        CAnswerJudge judge(nullptr);
+        CTextList reference;
+        for (int i = 0; i < 1500; ++i) {
+            const std::string& w = vocabulary[word(random)];
+            judge.ignoreWords.Add(new CTextBuffer(w.c_str()));
+            reference.Add(new CTextBuffer(w.c_str()));
+        }
+        if (round % 4 == 3) { // an entry holding a NUL byte
+            CTextBuffer* odd = new CTextBuffer;
+            odd->AssignRange("of\0x", 4);
+            judge.ignoreWords.Add(odd);
+            CTextBuffer* same = new CTextBuffer;
+            same->AssignRange("of\0x", 4);
+            reference.Add(same);
+        }
+        for (int i = 0; i < 400; ++i) {
+            const std::string& w = vocabulary[word(random)];
+            judge.RemoveIgnoreWord(w.c_str());
+            reference.RemoveNoCase(w.c_str());
+            if (i % 100 == 99) {
+                // Judging between removals uses the index as the removals left it.
+                CAnswerJudge fresh(nullptr);
+                for (const CTextBuffer* entry : reference)
+                    fresh.ignoreWords.Add(new CTextBuffer(*entry));
+                for (const char* expected : {"the of a q", "The Of A x+y", "of of the the q"})
+                    ASSERT_EQ(RemoveFrom(judge, expected), RemoveFrom(fresh, expected))
+                        << "round " << round << ": " << expected;
+            }
+        }
+        ASSERT_EQ(Strings(judge.ignoreWords), Strings(reference)) << "round " << round;
+    }
+}

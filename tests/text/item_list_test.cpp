@@ -183,3 +183,30 @@ TEST(EqualNoCase, FoldsAsciiLettersOnly) {
     EXPECT_TRUE(EqualNoCase(nullptr, nullptr));
     EXPECT_FALSE(EqualNoCase(nullptr, ""));
 }
+
+// The capacity goes up by the step as before, but the storage under it is moved
+// only when it runs out, and then at least doubles: a long list is not copied
+// every twenty items.
+TEST(ItemList, StorageMovesRarelyWhileTheCapacityGrowsByTheStep) {
+    CTextList list;
+    int moves = 0;
+    const CTextBuffer* const* storage = nullptr;
+    for (int i = 0; i < 100000; ++i) {
+        list.Add(new CTextBuffer(std::to_string(i).c_str()));
+        if (list.begin() != storage) {
+            ++moves;
+            storage = list.begin();
+        }
+        ASSERT_EQ(list.GetCapacity(), (i / 20 + 1) * 20);
+    }
+    EXPECT_LE(moves, 14);
+    for (int i = 0; i < 100000; i += 997)
+        ASSERT_STREQ(list.GetAt(i)->GetText(), std::to_string(i).c_str());
+    // Slots made out of storage already there are empty too.
+    list.RemoveRange(10, 99999);
+    list.Grow();
+    EXPECT_EQ(list.GetCapacity(), 100020);
+    EXPECT_EQ(list.GetCount(), 10);
+    for (int i = 10; i < list.GetCapacity(); i += 1000)
+        ASSERT_EQ(list.begin()[i], nullptr);
+}

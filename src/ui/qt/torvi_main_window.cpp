@@ -479,7 +479,11 @@ bool CTorviMainWindow::ChooseOpenFile(std::string& path) {
         QFileDialog dialog(this);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(QStringLiteral("*.txt"));
+        // Quizzes first and by default; the files of other programs are converted
+        // as they are opened.
+        dialog.setNameFilters(
+            {QStringLiteral("*.txt"), QStringLiteral("Vocabulary files (*.kvtml)"),
+             QStringLiteral("Spreadsheets (*.csv *.tsv *.tab)"), QStringLiteral("All files (*)")});
         dialog.setDefaultSuffix(QStringLiteral("txt"));
         const bool folderThere = !m_strOpenFolder.isEmpty() && QDir(m_strOpenFolder).exists();
         dialog.setDirectory(folderThere ? m_strOpenFolder : QDir::currentPath());

@@ -1,0 +1,301 @@
+#include "cli/cmd_convert.h"
+
+#include <ostream>
+#include <span>
+#include <vector>
+
+#include "check/quiz_checker.h"
+#include "cli/output_file.h"
+#include "convert/quiz_export.h"
+#include "convert/quiz_import.h"
+#include "convert/quiz_writer.h"
+#include "text/ascii.h"
+
+namespace {
+bool WriteQuiz(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+    if (!quiz.quizText.empty()) {
+        out.assign(quiz.quizText);
+        report.converted = quiz.questions;
+        return true;
+    }
+    // A quiz written again: in UTF-8, and checked like any converted record.
+    out = WriteQuizText(RecordsOf(quiz.set), report);
+    return true;
+}
+
+bool WriteCsv(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+    out = WriteDelimited(quiz.set, ',', report);
+    return true;
+}
+
+bool WriteTsv(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+    out = WriteDelimited(quiz.set, '\t', report);
+    return true;
+}
+
+bool WriteVocabulary(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+    out = WriteKvtml(quiz.set, quiz.title, report);
+    return !report.Failed();
+}
+
+constexpr COutputFormat kOutputFormats[] = {
+    {"quiz", ".txt", true, WriteQuiz},
+    {"csv", ".csv", false, WriteCsv},
+    {"tsv", ".tsv .tab", false, WriteTsv},
+    {"kvtml", ".kvtml", false, WriteVocabulary},
+};
+
+const COutputFormat* FormatNamed(std::string_view name) {
+    for (const COutputFormat& format : kOutputFormats)
+        if (EqualNoCase(format.name, name) ||
+            (EqualNoCase(name, "txt") && std::string_view(format.name) == "quiz"))
+            return &format;
+    return nullptr;
+}
+
+const COutputFormat* FormatForFile(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = base.rfind('.');
+    if (dot == std::string_view::npos)
+        return nullptr;
+    const std::string_view ending = base.substr(dot);
+    for (const COutputFormat& format : kOutputFormats) {
+        std::string_view endings = format.endings;
+        while (!endings.empty()) {
+            const size_t space = endings.find(' ');
+            if (EqualNoCase(endings.substr(0, space), ending))
+                return &format;
+            endings =
+                space == std::string_view::npos ? std::string_view() : endings.substr(space + 1);
+        }
+    }
+    return nullptr;
+}
+
+bool InputFormatNamed(std::string_view name, EFileFormat& format) {
+    static constexpr std::pair<std::string_view, EFileFormat> kNames[] = {
+        {"quiz", EFileFormat::Quiz},   {"txt", EFileFormat::Quiz},
+        {"kvtml", EFileFormat::Kvtml}, {"csv", EFileFormat::Csv},
+        {"tsv", EFileFormat::Tsv},     {"flashcards", EFileFormat::Flashcards}};
+    for (const auto& [word, value] : kNames) {
+        if (EqualNoCase(word, name)) {
+            format = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SeparatorNamed(std::string_view name, char& separator) {
+    static constexpr std::pair<std::string_view, char> kNames[] = {
+        {"tab", '\t'}, {"comma", ','}, {"semicolon", ';'}, {"pipe", '|'}};
+    for (const auto& [word, c] : kNames) {
+        if (EqualNoCase(word, name)) {
+            separator = c;
+            return true;
+        }
+    }
+    if (name.size() == 1 && name[0] != '"' && name[0] != '\n' && name[0] != '\r') {
+        separator = name[0];
+        return true;
+    }
+    return false;
+}
+
+std::string TitleOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = base.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        base.resize(dot);
+    return base;
+}
+
+class CConvertCommand final : public CCliCommand {
+public:
+    const char* GetName() const override { return "convert"; }
+    const char* GetDescription() const override {
+        return "Convert a vocabulary file (KVTML), a spreadsheet (CSV or TSV) or a flashcard "
+               "export into a quiz, or a quiz into a vocabulary file or a spreadsheet.";
+    }
+
+    void Configure(CLI::App& command) override {
+        command
+            .add_option("INPUT", m_strInput,
+                        "The file to convert. Its format is told from its content and name.")
+            ->required();
+        command
+            .add_option("-o,--output", m_strOutput,
+                        "Where to write the result; '-' (the default) is standard output. Its "
+                        "name's ending (.txt, .csv, .tsv, .kvtml) chooses the format.")
+            ->type_name("OUTPUT");
+        std::string formats;
+        for (const COutputFormat& format : kOutputFormats)
+            formats += (formats.empty() ? "" : "|") + std::string(format.name);
+        command
+            .add_option("--to", m_strTo,
+                        "The output format when OUTPUT's name does not tell it: " + formats +
+                            ". Default: quiz, or csv for an input that is a quiz.")
+            ->type_name("FORMAT");
+        command
+            .add_option("--from", m_strFrom,
+                        "The input format, when its content and name do not tell it: "
+                        "quiz|kvtml|csv|tsv|flashcards.")
+            ->type_name("FORMAT");
+        command.add_flag("-f,--force", m_bForce,
+                         "Replace OUTPUT when it exists (through a new file and a rename).");
+        command.add_flag("--reverse", m_options.reverse,
+                         "Vocabulary: ask the answering language and expect the asking one.");
+        command
+            .add_option("--ask-language", m_options.askLanguage,
+                        "Vocabulary: the language that asks, by number (from 0), name or locale. "
+                        "Default: the first.")
+            ->type_name("LANGUAGE");
+        command
+            .add_option("--answer-language", m_options.answerLanguage,
+                        "Vocabulary: the language that answers. Default: the second (with one "
+                        "language, its word answers the hint in its comment).")
+            ->type_name("LANGUAGE");
+        command
+            .add_option("--lesson", m_options.lesson,
+                        "Vocabulary: only the entries of this lesson and the lessons in it.")
+            ->type_name("NAME");
+        command
+            .add_option("--separator", m_strSeparator,
+                        "Spreadsheet: tab, comma, semicolon, pipe or one character. Default: "
+                        "told from the first line.")
+            ->type_name("SEP");
+        command.add_flag("--header,!--no-header", m_nHeader,
+                         "Spreadsheet: the first row names the columns (or does not). Default: "
+                         "it does when it holds a column named Question or Answer.");
+        command
+            .add_option("--question-column", m_options.questionColumn,
+                        "Spreadsheet: the column that asks, by number (from 1) or header "
+                        "name. Default: Question, else the first.")
+            ->type_name("COLUMN");
+        command
+            .add_option("--answer-column", m_options.answerColumns,
+                        "Spreadsheet: a column of expected answers; repeat it for several. "
+                        "Default: every Answer column, else the second.")
+            ->type_name("COLUMN");
+        command
+            .add_option("--comment-column", m_options.commentColumn,
+                        "Spreadsheet: the column of comments. Default: Comment.")
+            ->type_name("COLUMN");
+        command
+            .add_option("--explanation-column", m_options.explanationColumn,
+                        "Spreadsheet: the column of explanations. Default: Explanation.")
+            ->type_name("COLUMN");
+        command.footer(
+            "The report goes to standard error: each record left out, with its line, row or "
+            "entry and why, then the number of questions converted.\n"
+            "Exit status: 0 when the file was converted (records left out or not), 1 when "
+            "nothing in it could be converted or it is not a file of its format, 2 on a usage "
+            "error, an unreadable input or an output that cannot be written, " +
+            std::string(kExitOutputHelp) + ".");
+    }
+
+    int Run(std::ostream& out, std::ostream& err) override {
+        if (!m_strSeparator.empty() && !SeparatorNamed(m_strSeparator, m_options.separator))
+            return ReportUsageError(err, "--separator: not a separator: '" + m_strSeparator + "'");
+        if (m_nHeader != 0)
+            m_options.header = m_nHeader > 0 ? 1 : 0;
+
+        std::string bytes;
+        std::string why;
+        if (!ReadWholeFile(m_strInput, bytes, why))
+            return ReportUsageError(err, TerminalText(m_strInput) + ": " + why);
+        EFileFormat from = DetectInputFormat(m_strInput, std::string_view(bytes).substr(0, 4096));
+        if (!m_strFrom.empty() && !InputFormatNamed(m_strFrom, from))
+            return ReportUsageError(err, "--from: unknown format '" + m_strFrom + "'");
+
+        const COutputFormat* to = nullptr;
+        if (!m_strTo.empty()) {
+            if (!(to = FormatNamed(m_strTo)))
+                return ReportUsageError(err, "--to: unknown format '" + m_strTo + "'");
+        } else if (m_strOutput != "-") {
+            to = FormatForFile(m_strOutput);
+            if (!to)
+                return ReportUsageError(err, "the name '" + TerminalText(m_strOutput) +
+                                                 "' does not tell the output format; give --to");
+        } else {
+            to = FormatNamed(from == EFileFormat::Quiz ? "csv" : "quiz");
+        }
+        if (m_strOutput != "-" && m_strOutput == m_strInput)
+            return ReportUsageError(err, "the output would replace the input");
+
+        const std::string name = TerminalText(m_strInput);
+        CQuestionSet set(nullptr);
+        CConvertReport readReport;
+        std::string quizText;
+        if (from == EFileFormat::Quiz) {
+            if (!set.Load(m_strInput.c_str())) {
+                err << "torvi-cli: " << name << ": the quiz does not load: "
+                    << TerminalText(set.GetLastLoadError().Describe()) << '\n';
+                return kExitFailure;
+            }
+        } else {
+            if (!ConvertToQuizText(bytes, from, m_options, quizText, readReport)) {
+                PrintReport(err, name, readReport);
+                return kExitFailure;
+            }
+            // The quiz text was loaded back record by record as it was written;
+            // it is loaded again only for a format that reads the questions.
+            if (!to->usesQuizText && !LoadQuizBytes(set, quizText, nullptr)) {
+                err << "torvi-cli: " << name << ": the converted quiz does not load\n";
+                return kExitInternal;
+            }
+        }
+        bytes.clear();
+        bytes.shrink_to_fit();
+
+        // Reading leaves records out for the reader's reasons, writing for the
+        // output format's: both go into one report.
+        CConvertReport writeReport;
+        std::string result;
+        const CConvertedQuiz quiz{set, quizText, readReport.converted, TitleOf(m_strInput)};
+        const bool written = to->write(quiz, result, writeReport);
+        CConvertReport report = readReport;
+        report.notes.insert(report.notes.end(), writeReport.notes.begin(), writeReport.notes.end());
+        report.skipped.insert(report.skipped.end(), writeReport.skipped.begin(),
+                              writeReport.skipped.end());
+        report.converted = writeReport.converted;
+        report.error = writeReport.error;
+        if (!written) {
+            PrintReport(err, name, report);
+            return kExitFailure;
+        }
+
+        if (m_strOutput == "-") {
+            out << result;
+        } else if (!WriteNewOutputFile(m_strOutput, result, m_bForce, why)) {
+            err << "torvi-cli: " << TerminalText(why) << '\n';
+            return kExitUsage;
+        }
+        PrintReport(err, name, report);
+        return kExitSuccess;
+    }
+
+private:
+    static void PrintReport(std::ostream& err, const std::string& name,
+                            const CConvertReport& report) {
+        for (const std::string& line : report.Lines())
+            err << (report.Failed() ? "torvi-cli: " : "") << name << ": " << TerminalText(line)
+                << '\n';
+    }
+
+    std::string m_strInput;
+    std::string m_strOutput = "-";
+    std::string m_strTo;
+    std::string m_strFrom;
+    std::string m_strSeparator;
+    int m_nHeader = 0;
+    bool m_bForce = false;
+    CConvertOptions m_options;
+};
+} // namespace
+
+std::unique_ptr<CCliCommand> MakeConvertCommand() {
+    return std::make_unique<CConvertCommand>();
+}

@@ -1,0 +1,191 @@
+#include "convert/quiz_import.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "check/quiz_checker.h"
+#include "convert/delimited_reader.h"
+#include "convert/kvtml_reader.h"
+#include "convert/quiz_writer.h"
+#include "text/ascii.h"
+
+namespace {
+// Far above any vocabulary or spreadsheet a person keeps, and below what the
+// loader's 32-bit positions can take once converted.
+constexpr off_t kMaxInputBytes = 512L * 1024 * 1024;
+
+std::string_view Extension(std::string_view name) {
+    const size_t slash = name.rfind('/');
+    const std::string_view base = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    const size_t dot = base.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : base.substr(dot + 1);
+}
+
+bool StartsVocabulary(std::string_view start) {
+    if (!LooksLikeKvtml(start))
+        return false;
+    // An XML declaration alone could begin anything; the element names the format.
+    return start.find("kvtml") != std::string_view::npos || start.starts_with("\xFF\xFE") ||
+           start.starts_with("\xFE\xFF");
+}
+} // namespace
+
+const char* FormatName(EFileFormat format) {
+    switch (format) {
+    case EFileFormat::Quiz:
+        return "quiz";
+    case EFileFormat::Kvtml:
+        return "KVTML";
+    case EFileFormat::Csv:
+        return "CSV";
+    case EFileFormat::Tsv:
+        return "TSV";
+    case EFileFormat::Flashcards:
+        return "flashcard export";
+    }
+    return "quiz";
+}
+
+EFileFormat DetectInputFormat(std::string_view name, std::string_view start) {
+    const std::string_view ext = Extension(name);
+    if (EqualNoCase(ext, "kvtml") || StartsVocabulary(start))
+        return EFileFormat::Kvtml;
+    if (LooksLikeFlashcards(start))
+        return EFileFormat::Flashcards;
+    if (EqualNoCase(ext, "csv"))
+        return EFileFormat::Csv;
+    if (EqualNoCase(ext, "tsv") || EqualNoCase(ext, "tab") || start.starts_with("\xFF\xFE") ||
+        start.starts_with("\xFE\xFF"))
+        return EFileFormat::Tsv;
+    return EFileFormat::Quiz;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& why) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        why = std::string("cannot read the file: ") + std::strerror(errno);
+        return false;
+    }
+    struct stat info {};
+    bool ok = fstat(fd, &info) == 0;
+    if (ok && !S_ISREG(info.st_mode)) {
+        why = "it is not a regular file";
+        ok = false;
+    } else if (ok && info.st_size > kMaxInputBytes) {
+        why = "the file is too large";
+        ok = false;
+    }
+    bytes.clear();
+    if (ok)
+        bytes.reserve(static_cast<size_t>(info.st_size));
+    char chunk[64 * 1024];
+    while (ok) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            why = std::string("cannot read the file: ") + std::strerror(errno);
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else if (bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(kMaxInputBytes)) {
+            why = "the file is too large";
+            ok = false;
+        } else {
+            bytes.append(chunk, static_cast<size_t>(n));
+        }
+    }
+    close(fd);
+    return ok;
+}
+
+bool ConvertToQuizText(std::string_view bytes, EFileFormat format, const CConvertOptions& options,
+                       std::string& quizText, CConvertReport& report) {
+    std::vector<CQuizRecord> records;
+    bool read = false;
+    switch (format) {
+    case EFileFormat::Kvtml:
+        read = ReadKvtml(bytes, options, records, report);
+        break;
+    case EFileFormat::Csv:
+    case EFileFormat::Tsv:
+        read = ReadDelimited(bytes, EDelimitedKind::Spreadsheet,
+                             format == EFileFormat::Tsv ? '\t' : ',', options, records, report);
+        break;
+    case EFileFormat::Flashcards:
+        read = ReadDelimited(bytes, EDelimitedKind::Flashcards, '\t', options, records, report);
+        break;
+    case EFileFormat::Quiz:
+        report.error = "the file is a quiz already";
+        break;
+    }
+    if (!read) {
+        if (report.error.empty())
+            report.error = "the file could not be read";
+        return false;
+    }
+    // Records left out by the reader and by the writer, in one report.
+    CConvertReport written;
+    quizText = WriteQuizText(records, written);
+    report.converted = written.converted;
+    report.skipped.insert(report.skipped.end(), written.skipped.begin(), written.skipped.end());
+    std::stable_sort(report.skipped.begin(), report.skipped.end(),
+                     [](const auto& a, const auto& b) { return a.sequence < b.sequence; });
+    if (report.converted == 0) {
+        // An empty quiz would only show a score of nothing; the first record's
+        // fate says more.
+        report.error = "nothing in the file can be asked";
+        if (!report.skipped.empty())
+            report.error += " (" + report.skipped.front().where + ": " +
+                            report.skipped.front().why +
+                            (report.skipped.size() > 1 ? ", and so on" : "") + ")";
+        return false;
+    }
+    return true;
+}
+
+EImportResult ImportQuizFile(CQuestionSet& set, const std::string& path,
+                             const CConvertOptions& options, CConvertReport& report,
+                             std::string* quizText, EFileFormat* format) {
+    // The first bytes tell the format; a quiz is left to the loader, which reads
+    // it a piece at a time.
+    std::string start;
+    {
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0) {
+            struct stat info {};
+            if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+                start.resize(4096);
+                const ssize_t n = read(fd, start.data(), start.size());
+                start.resize(n > 0 ? static_cast<size_t>(n) : 0);
+            }
+            close(fd);
+        }
+    }
+    const EFileFormat found = DetectInputFormat(path, start);
+    if (format)
+        *format = found;
+    if (found == EFileFormat::Quiz)
+        return EImportResult::NotConverted;
+
+    std::string bytes;
+    std::string why;
+    if (!ReadWholeFile(path, bytes, why)) {
+        report.error = why;
+        return EImportResult::Failed;
+    }
+    std::string text;
+    if (!ConvertToQuizText(bytes, found, options, text, report))
+        return EImportResult::Failed;
+    if (!LoadQuizBytes(set, text, nullptr)) {
+        report.error = "the converted quiz did not load";
+        return EImportResult::Failed;
+    }
+    if (quizText)
+        *quizText = std::move(text);
+    return EImportResult::Converted;
+}

@@ -1,0 +1,268 @@
+#include "convert/quiz_writer.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "check/quiz_checker.h"
+#include "quiz/question_set.h"
+#include "text/ascii.h"
+#include "text/encoding.h"
+
+namespace {
+bool StartsNoCase(std::string_view text, std::string_view prefix) {
+    return StartsWithNoCase(text, prefix);
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view needle) {
+    for (size_t i = 0; i + needle.size() <= text.size(); ++i)
+        if (StartsNoCase(text.substr(i), needle))
+            return true;
+    return false;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool StartsHtml(std::string_view text) {
+    return StartsNoCase(text, "<html") || StartsNoCase(text, "<!DOCTYPE");
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+// The loader's plain block: each line but the last ends in a continuation mark;
+// a line's own trailing "/" or "\" would be taken for one, a trailing blank on a
+// block's only line is trimmed, an empty line is skipped, and where marks are
+// looked for a continuation line starting with ";" or "~" ends the block.
+std::string WhyNotPlainBlock(std::string_view text, bool stopAtMarks) {
+    const std::vector<std::string_view> lines = SplitLines(text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        if (line.empty())
+            return "it holds an empty line";
+        if (line.back() == '/' || line.back() == '\\')
+            return "a line ends in '/' or '\\'";
+        if (i == 0 && lines.size() == 1 && IsBlank(line.back()))
+            return "it ends in a blank";
+        if (i > 0 && stopAtMarks && (line[0] == ';' || line[0] == '~'))
+            return "a line after the first starts with ';' or '~'";
+    }
+    return {};
+}
+
+void AppendPlainBlock(std::string& out, std::string_view text, char mark) {
+    const std::vector<std::string_view> lines = SplitLines(text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i];
+        if (i + 1 < lines.size())
+            out += mark;
+        out += '\n';
+    }
+}
+
+// A page is read up to the line that holds "</html>", its lines joined with
+// nothing, so it is written as one line that closes itself.
+std::string WhyNotPage(std::string_view text) {
+    if (text.find('\n') != std::string_view::npos)
+        return "the page has a line break";
+    if (!ContainsNoCase(text, "</html>"))
+        return "the page has no </html>";
+    return {};
+}
+
+std::string WhyNotText(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos)
+        return "it holds a NUL character";
+    if (text.find('\r') != std::string_view::npos)
+        return "it holds a carriage return";
+    if (!IsValidUtf8(text))
+        return "it is not UTF-8";
+    return {};
+}
+
+std::string Because(const char* field, const std::string& why) {
+    return why.empty() ? why : std::string(field) + ": " + why;
+}
+
+std::string WhyNotAnswers(const CQuizRecord& record) {
+    const std::vector<std::string>& answers = record.answers;
+    for (size_t i = 0; i < answers.size(); ++i) {
+        const std::string& answer = answers[i];
+        if (std::string why = WhyNotText(answer); !why.empty())
+            return why;
+        if (answer.find('\n') != std::string::npos)
+            return "an answer holds a line break";
+        if (ContainsNoCase(answer, "<html"))
+            return "an answer holds <html";
+        if (answer.empty()) {
+            // Only a first answer can be empty: its line is the bare mark.
+            if (i == 0 && answers.size() > 1)
+                continue;
+            return "an answer is empty";
+        }
+        if (answer.back() == '/' || answer.back() == '\\')
+            return "an answer ends in '/' or '\\'";
+        if (i == 0) {
+            if (!record.ordered && answer.starts_with(">>"))
+                return "the first answer starts with '>>'";
+            if (!record.ordered && StartsHtml(answer))
+                return "the first answer starts like a page";
+            if (answers.size() == 1 && IsBlank(answer.back()))
+                return "the answer ends in a blank";
+        } else if (answer[0] == ';' || answer[0] == '~') {
+            return "an answer after the first starts with ';' or '~'";
+        }
+    }
+    return {};
+}
+} // namespace
+
+std::string WhyNotWritable(const CQuizRecord& r, bool first) {
+    if (std::string why = Because("question", WhyNotText(r.question)); !why.empty())
+        return why;
+    if (r.question.empty())
+        return "nothing to ask";
+    if (StartsHtml(r.question)) {
+        if (std::string why = Because("question", WhyNotPage(r.question)); !why.empty())
+            return why;
+    } else {
+        if (std::string why = Because("question", WhyNotPlainBlock(r.question, false));
+            !why.empty())
+            return why;
+    }
+    if (!first && (r.question[0] == ';' || r.question[0] == '~'))
+        return "the question starts with ';' or '~'";
+    if (first && (StartsNoCase(r.question, "option:") || r.question.starts_with("\xEF\xBB\xBF")))
+        return "the first question starts like an option line";
+    if (std::string why = WhyNotAnswers(r); !why.empty())
+        return why;
+    if (!r.comment.empty()) {
+        if (std::string why = Because("comment", WhyNotText(r.comment)); !why.empty())
+            return why;
+        if (ContainsNoCase(r.comment, "<html") || StartsHtml(r.comment))
+            return "the comment holds <html";
+        if (std::string why = Because("comment", WhyNotPlainBlock(r.comment, true)); !why.empty())
+            return why;
+    }
+    if (!r.explanation.empty()) {
+        if (std::string why = Because("explanation", WhyNotText(r.explanation)); !why.empty())
+            return why;
+        const std::string why = StartsHtml(r.explanation) ? WhyNotPage(r.explanation)
+                                                          : WhyNotPlainBlock(r.explanation, true);
+        if (!why.empty())
+            return Because("explanation", why);
+    }
+    return {};
+}
+
+namespace {
+void AppendRecord(std::string& out, const CQuizRecord& r) {
+    if (StartsHtml(r.question))
+        out.append(r.question).push_back('\n');
+    else
+        AppendPlainBlock(out, r.question, '\\');
+
+    if (r.ordered)
+        out += ">>";
+    if (r.answers.empty())
+        out += r.ordered ? "\n" : " \n"; // a blank answer line gives no answers
+    for (size_t i = 0; i < r.answers.size(); ++i) {
+        out += r.answers[i];
+        if (i + 1 < r.answers.size())
+            out += '/';
+        out += '\n';
+    }
+    if (!r.comment.empty()) {
+        out += ';';
+        AppendPlainBlock(out, r.comment, '\\');
+    }
+    if (!r.explanation.empty()) {
+        out += '~';
+        if (StartsHtml(r.explanation))
+            out.append(r.explanation).push_back('\n');
+        else
+            AppendPlainBlock(out, r.explanation, '\\');
+    }
+}
+
+bool Same(const CTextBuffer& loaded, const std::string& expected) {
+    return std::string_view(loaded.GetText(), static_cast<size_t>(loaded.GetLength())) == expected;
+}
+
+bool LoadsBackAs(const CQuestion& q, const CQuizRecord& r) {
+    if (!Same(q.text, r.question) || !Same(q.comment, r.comment) ||
+        !Same(q.explanation, r.explanation) || q.ordered != r.ordered ||
+        q.answers.GetCount() != static_cast<int32_t>(r.answers.size()))
+        return false;
+    for (size_t i = 0; i < r.answers.size(); ++i)
+        if (!Same(*q.answers.GetAt(static_cast<int32_t>(i)), r.answers[i]))
+            return false;
+    return true;
+}
+} // namespace
+
+std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertReport& report) {
+    std::vector<const CQuizRecord*> kept;
+    kept.reserve(records.size());
+    // Why each record was left out, by its place in records.
+    std::vector<std::pair<size_t, std::string>> skipped;
+    for (const CQuizRecord& record : records) {
+        std::string why = WhyNotWritable(record, kept.empty());
+        if (why.empty())
+            kept.push_back(&record);
+        else
+            skipped.emplace_back(static_cast<size_t>(&record - records.data()), std::move(why));
+    }
+
+    // The rules above are the loader's as this writer understands them; the
+    // loader itself has the last word. A record that does not come back as it
+    // went in is left out and the rest written again. The first record that
+    // differs is the culprit: every record before it came back whole, so the
+    // file up to it was read as meant.
+    std::string text;
+    for (;;) {
+        text.clear();
+        for (const CQuizRecord* record : kept)
+            AppendRecord(text, *record);
+        CQuestionSet set(nullptr);
+        const bool loaded = LoadQuizBytes(set, text, nullptr);
+        const CQuestionList& questions = set.questions;
+        size_t bad = kept.size();
+        for (size_t i = 0; i < kept.size(); ++i) {
+            if (!loaded || i >= static_cast<size_t>(questions.GetCount()) ||
+                !LoadsBackAs(*questions.GetAt(static_cast<int32_t>(i)), *kept[i])) {
+                bad = i;
+                break;
+            }
+        }
+        if (bad == kept.size() && loaded &&
+            static_cast<size_t>(questions.GetCount()) == kept.size())
+            break;
+        if (bad == kept.size())
+            bad = kept.empty() ? 0 : kept.size() - 1;
+        if (kept.empty())
+            break;
+        skipped.emplace_back(static_cast<size_t>(kept[bad] - records.data()),
+                             "it would not load back as written");
+        kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(bad));
+    }
+
+    report.converted = static_cast<int32_t>(kept.size());
+    // The report names skipped records in input order.
+    std::stable_sort(skipped.begin(), skipped.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [index, why] : skipped)
+        report.Skip(records[index].where, std::move(why), records[index].sequence);
+    return text;
+}

@@ -1,0 +1,13 @@
+// The bytes of a file from another program as UTF-8 text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+enum class ESourceEncoding { Utf8, Utf8WithMark, Utf16, Windows1252 };
+
+// UTF-8 with or without a byte-order mark passes through (the mark dropped);
+// UTF-16 with a byte-order mark, as a spreadsheet's "Unicode text" is, is
+// decoded (a broken surrogate becomes U+FFFD); any other bytes are read as
+// Windows-1252, as the quiz loader reads them. NUL characters are dropped.
+std::string DecodeToUtf8(std::string_view bytes, ESourceEncoding* found = nullptr);

@@ -1,0 +1,192 @@
+// Records written as quiz text: every record the report counts loads back
+// exactly, and every record the format cannot carry is left out with a reason.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "convert/quiz_writer.h"
+#include "convert_test_support.h"
+
+using namespace convert_test;
+
+namespace {
+struct CCase {
+    const char* name;
+    CQuizRecord record;
+    bool writable;
+};
+
+CQuizRecord With(CQuizRecord r, const char* comment, const char* explanation = "",
+                 bool ordered = false) {
+    r.comment = comment;
+    r.explanation = explanation;
+    r.ordered = ordered;
+    return r;
+}
+
+// Each record stands second in its file, after a plain one, so that it is read
+// as a record that follows another.
+std::vector<CCase> Cases() {
+    return {
+        {"plain", Record("Capital of France?", {"Paris"}), true},
+        {"several lines", Record("Name the colours,\nin any order.", {"red", "green"}), true},
+        {"later line keeps its blanks", Record("first\nsecond  ", {"x"}), true},
+        {"question line ends in slash", Record("either/", {"x"}), false},
+        {"question line ends in backslash", Record("a\\\nb", {"x"}), false},
+        {"empty line in question", Record("a\n\nb", {"x"}), false},
+        {"question starts with ;", Record(";comment?", {"x"}), false},
+        {"question starts with ~", Record("~about", {"x"}), false},
+        {"question starts with >>", Record(">> arrow", {"x"}), true},
+        {"question page", Record("<html><body>Hi</body></html>", {"x"}), true},
+        {"question page broken over lines", Record("<html>\n<body>Hi</body></html>", {"x"}), false},
+        {"question page never closed", Record("<html><body>Hi", {"x"}), false},
+        {"plain question starting like a page", Record("<!DOCTYPE is a tag", {"x"}), false},
+        {"empty question", Record("", {"x"}), false},
+        {"answer ends in slash", Record("q", {"and/or/"}), false},
+        {"answer ends in backslash", Record("q", {"C:\\"}), false},
+        {"answer with a slash inside", Record("q", {"and/or"}), true},
+        {"answer holds a line break", Record("q", {"two\nlines"}), false},
+        {"answer holds <html", Record("q", {"the <html> tag"}), false},
+        {"answer holds <HTML in capitals", Record("q", {"<HTML>"}), false},
+        {"first answer starts with >>", Record("q", {">>right"}), false},
+        {"ordered answer starts with >>", With(Record("q", {">>a", "b"}), "", "", true), true},
+        {"ordered answers", With(Record("q", {"a", "b", "c"}), "", "", true), true},
+        {"first answer starts with ;", Record("q", {";x"}), true},
+        {"later answer starts with ;", Record("q", {"a", ";x"}), false},
+        {"later answer starts with ~", Record("q", {"a", "~x"}), false},
+        {"empty first answer before others", Record("q", {"", "red"}), true},
+        {"empty later answer", Record("q", {"red", ""}), false},
+        {"only answer is empty", Record("q", {""}), false},
+        {"only answer ends in a blank", Record("q", {"x "}), false},
+        {"later answer ends in a blank", Record("q", {"x", "y "}), true},
+        {"answer with leading blank", Record("q", {" x"}), true},
+        {"no answers", Record("q", {}), true},
+        {"no answers, ordered", With(Record("q", {}), "", "", true), true},
+        {"comment", With(Record("q", {"a"}), "a remark"), true},
+        {"comment starts with ;", With(Record("q", {"a"}), ";;"), true},
+        {"comment of two lines", With(Record("q", {"a"}), "one\ntwo"), true},
+        {"comment line starts with ~", With(Record("q", {"a"}), "one\n~two"), false},
+        {"comment holds <html>", With(Record("q", {"a"}), "see <html>"), false},
+        {"comment ends in slash", With(Record("q", {"a"}), "1/"), false},
+        {"explanation page", With(Record("q", {"a"}), "", "<html><b>x</b></html>"), true},
+        {"explanation text holding <html>", With(Record("q", {"a"}), "", "use <html> tags"), true},
+        {"explanation of two lines", With(Record("q", {"a"}), "c", "one\ntwo"), true},
+        {"explanation line starts with ;", With(Record("q", {"a"}), "", "one\n;two"), false},
+        {"carriage return", Record("a\rb", {"x"}), false},
+        {"NUL", Record(std::string("a\0b", 3), {"x"}), false},
+        {"not UTF-8", Record("caf\xE9", {"x"}), false},
+        {"Cyrillic, Greek and Gurmukhi", Record("\xD0\x94\xCE\xB1", {"\xE0\xA8\x95"}), true},
+    };
+}
+} // namespace
+
+TEST(QuizWriterTest, EachHazardIsWrittenSoItLoadsBackOrIsLeftOutWithAReason) {
+    for (const CCase& c : Cases()) {
+        std::vector<CQuizRecord> records = {Record("Before", {"b"}, "row 1"), c.record};
+        records[1].where = "row 2";
+        CConvertReport report;
+        const std::string text = WriteQuizText(records, report);
+        bool loaded = false;
+        const std::vector<CQuizRecord> back = LoadedRecords(text, &loaded);
+        ASSERT_TRUE(loaded) << c.name << "\n" << text;
+        if (c.writable) {
+            EXPECT_EQ(report.converted, 2) << c.name;
+            EXPECT_TRUE(report.skipped.empty()) << c.name << ": " << report.skipped[0].why;
+            ASSERT_EQ(back.size(), 2u) << c.name << "\n" << text;
+            EXPECT_TRUE(SameContent(back[1], c.record))
+                << c.name << ": " << Describe(back[1]) << "\n"
+                << text;
+        } else {
+            EXPECT_EQ(report.converted, 1) << c.name << "\n" << text;
+            ASSERT_EQ(report.skipped.size(), 1u) << c.name;
+            EXPECT_EQ(report.skipped[0].where, "row 2");
+            EXPECT_FALSE(report.skipped[0].why.empty());
+            // The rules caught it before the loader had to.
+            EXPECT_NE(report.skipped[0].why, "it would not load back as written") << c.name;
+            ASSERT_EQ(back.size(), 1u) << c.name << "\n" << text;
+        }
+        EXPECT_TRUE(SameContent(back[0], records[0])) << c.name;
+    }
+}
+
+TEST(QuizWriterTest, FirstRecordCannotLookLikeAnOptionLineButALaterOneMay) {
+    // The second record becomes the first written once the first is left out.
+    const std::vector<CQuizRecord> records = {Record("option:PercentForCorrect:0.1", {"a"}, "1"),
+                                              Record("Option:DontIgnore:the", {"b"}, "2"),
+                                              Record("plain", {"c"}, "3"),
+                                              Record("OPTION:PercentForCorrect:0.2", {"d"}, "4")};
+    CConvertReport report;
+    const std::string text = WriteQuizText(records, report);
+    ASSERT_EQ(report.skipped.size(), 2u);
+    EXPECT_EQ(report.skipped[0].where, "1");
+    EXPECT_EQ(report.skipped[1].where, "2");
+    const std::vector<CQuizRecord> back = LoadedRecords(text);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[1].question, "OPTION:PercentForCorrect:0.2");
+}
+
+TEST(QuizWriterTest, SkippedRecordsAreReportedInInputOrder) {
+    std::vector<CQuizRecord> records;
+    for (int i = 0; i < 6; ++i)
+        records.push_back(Record("q" + std::to_string(i), {i % 2 ? "bad/" : "good"},
+                                 "line " + std::to_string(i + 1)));
+    CConvertReport report;
+    WriteQuizText(records, report);
+    EXPECT_EQ(report.converted, 3);
+    ASSERT_EQ(report.skipped.size(), 3u);
+    EXPECT_EQ(report.skipped[0].where, "line 2");
+    EXPECT_EQ(report.skipped[1].where, "line 4");
+    EXPECT_EQ(report.skipped[2].where, "line 6");
+}
+
+// Records made of the pieces the loader treats specially, in every arrangement
+// chance gives: what the report counts is exactly what loads, and the rules
+// foresee every record the loader would read differently.
+TEST(QuizWriterTest, RandomRecordsOfMarksLoadBackExactlyAsCounted) {
+    const std::vector<std::string> pieces = {"a",       " ",         "/",      "\\",      ";",
+                                             "~",       ">>",        "<html>", "</html>", "\n",
+                                             "option:", "<!DOCTYPE", "\t",     "b"};
+    std::mt19937 random(20261208);
+    auto text = [&](int maxPieces) {
+        std::string s;
+        const int n = static_cast<int>(random() % static_cast<unsigned>(maxPieces + 1));
+        for (int i = 0; i < n; ++i)
+            s += pieces[random() % pieces.size()];
+        return s;
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::vector<CQuizRecord> records;
+        for (int i = 0; i < 8; ++i) {
+            CQuizRecord r;
+            r.where = "entry " + std::to_string(i);
+            r.question = text(4);
+            for (int a = static_cast<int>(random() % 4); a > 0; --a)
+                r.answers.push_back(text(3));
+            r.comment = random() % 2 ? text(3) : "";
+            r.explanation = random() % 2 ? text(3) : "";
+            r.ordered = random() % 3 == 0;
+            records.push_back(std::move(r));
+        }
+        CConvertReport report;
+        const std::string quiz = WriteQuizText(records, report);
+        ASSERT_EQ(report.converted + static_cast<int32_t>(report.skipped.size()), 8);
+        bool loaded = false;
+        const std::vector<CQuizRecord> back = LoadedRecords(quiz, &loaded);
+        ASSERT_TRUE(loaded) << quiz;
+        ASSERT_EQ(back.size(), static_cast<size_t>(report.converted)) << quiz;
+        size_t next = 0;
+        for (const CQuizRecord& r : records) {
+            const bool left = std::any_of(report.skipped.begin(), report.skipped.end(),
+                                          [&](const auto& s) { return s.where == r.where; });
+            if (left)
+                continue;
+            ASSERT_LT(next, back.size());
+            EXPECT_TRUE(SameContent(back[next], r))
+                << Describe(r) << " came back as " << Describe(back[next]) << "\n"
+                << quiz;
+            ++next;
+        }
+        for (const CConvertReport::CSkipped& s : report.skipped)
+            EXPECT_NE(s.why, "it would not load back as written") << s.where << " in\n" << quiz;
+    }
+}

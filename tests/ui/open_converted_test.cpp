@@ -1,0 +1,42 @@
+// Files of other programs opened in the window: converted in memory and played
+// as quizzes, or refused with the reason in the message box.
+#include "ui_test_support.h"
+
+TEST_F(CQuizWindowTest, VocabularyFileIsPlayedAsAQuiz) {
+    Start();
+    Open("vocabulary.kvtml");
+    EXPECT_TRUE(m_window.messageBoxes.empty());
+    EXPECT_EQ(m_window.title, "Halvan Torvi - " + QuizPath("vocabulary.kvtml"));
+    EXPECT_EQ(m_dlg->GetState(), QuizState::Asking);
+    EXPECT_EQ(QuestionOnPage(), "house");
+    Answer({"maison"});
+    EXPECT_EQ(m_window.comment, "f\u00e9minin");
+    EXPECT_EQ(m_dlg->GetState(), QuizState::Asking);
+    EXPECT_EQ(QuestionOnPage(), "cat");
+}
+
+TEST_F(CQuizWindowTest, SpreadsheetIsPlayedAsAQuiz) {
+    Start();
+    Open("spreadsheet.csv");
+    EXPECT_TRUE(m_window.messageBoxes.empty());
+    EXPECT_EQ(QuestionOnPage(), "Capital of Italy?");
+    Answer({"rome"});
+    EXPECT_EQ(m_dlg->GetState(), QuizState::Finished);
+}
+
+TEST_F(CQuizWindowTest, FileThatDoesNotConvertSaysWhyAndEndsTheQuizAsAFailedLoadDoes) {
+    Start();
+    Open("capitals.txt");
+    Open("truncated.kvtml");
+    ASSERT_EQ(m_window.messageBoxes.size(), 1u);
+    EXPECT_NE(m_window.messageBoxes[0].first.find("not well-formed XML"), std::string::npos)
+        << m_window.messageBoxes[0].first;
+    EXPECT_EQ(m_window.messageBoxes[0].second, "Torvi");
+    EXPECT_EQ(m_dlg->GetState(), QuizState::NoQuiz);
+    EXPECT_EQ(m_window.title, "Halvan Torvi");
+    int32_t total = -1;
+    int32_t right = -1;
+    m_dlg->GetQuestionSet().GetScore(total, right);
+    EXPECT_EQ(total, 0);
+    ExpectButtons(false, false, false, false);
+}
