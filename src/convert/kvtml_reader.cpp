@@ -361,8 +361,17 @@ bool ReadKvtml(std::string_view bytes, const CConvertOptions& options,
                                encoding, parseOptions));
     if (!doc || !context->wellFormed) {
         const xmlError* error = xmlCtxtGetLastError(context.get());
-        std::string why = error && error->message ? error->message : "not well-formed";
-        while (!why.empty() && (why.back() == '\n' || why.back() == ' '))
+        // libxml2's message may run over several lines; the report gives one.
+        std::string why;
+        for (const char* c = error && error->message ? error->message : "not well-formed"; *c;
+             ++c) {
+            const bool blank = *c == '\n' || *c == '\r' || *c == '\t' || *c == ' ';
+            if (!blank)
+                why += *c;
+            else if (!why.empty() && why.back() != ' ')
+                why += ' ';
+        }
+        while (!why.empty() && why.back() == ' ')
             why.pop_back();
         report.error = "the file is not well-formed XML";
         if (error && error->line > 0)
