@@ -138,9 +138,13 @@ private:
     void ReadVersion2(const xmlNode* root) {
         std::vector<CLanguage> languages;
         for (const xmlNode* n = Child(Child(root, "identifiers"), "identifier"); n; n = n->next)
-            if (IsElement(n, "identifier"))
-                languages.push_back(
-                    {Attribute(n, "id"), Text(Child(n, "name")), Text(Child(n, "locale"))});
+            if (IsElement(n, "identifier")) {
+                // An identifier without a number is known by its place.
+                std::string id = Attribute(n, "id");
+                if (id.empty())
+                    id = std::to_string(languages.size());
+                languages.push_back({id, Text(Child(n, "name")), Text(Child(n, "locale"))});
+            }
         if (languages.empty()) {
             Fail("the file names no language (it has no <identifier>)");
             return;
