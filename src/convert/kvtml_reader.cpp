@@ -1,5 +1,6 @@
 #include "convert/kvtml_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -128,7 +129,10 @@ private:
             const std::string name = Text(Child(n, "name"));
             if (name == m_options.lesson)
                 return n;
-            names.push_back(name);
+            // Listed in a one-line message.
+            std::string shown = name;
+            std::replace(shown.begin(), shown.end(), '\n', ' ');
+            names.push_back(std::move(shown));
             if (const xmlNode* inner = FindLesson(n, names))
                 return inner;
         }
