@@ -1,17 +1,14 @@
 // Torvi, the quiz program: its window.
-#include <cstdio>
-
 #include "app/torvi_app.h"
+#include "app/window_platform.h"
 #include "ui/program_start.h"
 
 int main(int argc, char** argv) {
     // Before anything below adds variables for the page engine: File > New hands
     // the editor the environment the user gave this program.
     SaveStartEnvironment();
-    if (!CTorviApp::HasDisplay()) {
-        std::fputs("torvi: no display found (DISPLAY and WAYLAND_DISPLAY are unset); start it on a "
-                   "desktop, or use torvi-cli in a terminal\n",
-                   stderr);
+    // Qt would abort when no window platform can start; this says why instead.
+    if (!PrepareWindowPlatform("torvi", argc, argv)) {
         return 2;
     }
     CTorviApp::PrepareEnvironment();

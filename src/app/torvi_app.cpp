@@ -40,6 +40,12 @@ void CTorviApp::PrepareEnvironment() {
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
+    // On Linux the engine keeps a page's text away from screen readers unless
+    // told otherwise; the question is the page, so a screen reader must reach it.
+    // The engine builds that tree only while a screen reader is listening.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY")) {
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+    }
 }
 
 bool CTorviApp::StartPageEngine() {

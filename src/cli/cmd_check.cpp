@@ -1,6 +1,5 @@
 #include "cli/cmd_check.h"
 
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,8 +42,8 @@ public:
 private:
     bool CheckFile(const std::string& path, const CAnswerJudge& ignoreList, std::ostream& out) {
         const std::string name = TerminalText(path);
-        std::string start;
-        if (ReadStart(path, start) && DetectInputFormat(path, start) != EFileFormat::Quiz)
+        const std::string start = ReadFileStart(path);
+        if (DetectInputFormat(path, start) != EFileFormat::Quiz)
             return CheckConverted(path, ignoreList, out);
         const CQuizCheck check = CheckQuizFile(path, ignoreList, TerminalText);
         if (check.cannotOpen) {
@@ -57,14 +56,6 @@ private:
                 << '\n';
         out << name << ": " << check.Summary() << '\n';
         return check.loaded;
-    }
-
-    static bool ReadStart(const std::string& path, std::string& start) {
-        std::ifstream file(path, std::ios::binary);
-        start.resize(4096);
-        file.read(start.data(), static_cast<std::streamsize>(start.size()));
-        start.resize(static_cast<size_t>(file.gcount()));
-        return !start.empty();
     }
 
     // A file of another program is checked as the quiz it converts into; what

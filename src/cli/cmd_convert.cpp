@@ -259,11 +259,19 @@ public:
         CConvertReport readReport;
         std::string quizText;
         if (from == EFileFormat::Quiz) {
-            if (!set.Load(m_strInput.c_str())) {
+            CLoadReport loadReport;
+            if (!set.Load(m_strInput.c_str(), &loadReport)) {
                 err << "torvi-cli: " << name << ": the quiz does not load: "
                     << TerminalText(set.GetLastLoadError().Describe()) << '\n';
                 return kExitFailure;
             }
+            // The threshold and ignore words of a quiz's header belong to the
+            // quiz format alone.
+            if (!loadReport.options.empty())
+                readReport.notes.push_back(CountedNoun(loadReport.options.size(), "option line") +
+                                           " of the quiz (line 1 on) " +
+                                           (loadReport.options.size() == 1 ? "is" : "are") +
+                                           " not kept");
         } else {
             if (!ConvertToQuizText(bytes, from, m_options, quizText, readReport)) {
                 PrintReport(err, name, readReport);

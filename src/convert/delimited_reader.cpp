@@ -101,11 +101,9 @@ char DetectSeparator(std::string_view text, size_t start, char fallback) {
     return semicolons > commas ? ';' : ',';
 }
 
-std::vector<CDelimitedRow> SplitRows(std::string_view text, size_t start, int32_t firstLine,
-                                     char separator) {
-    std::vector<CDelimitedRow> rows;
-    int32_t line = firstLine;
-    size_t i = start;
+bool NextRow(std::string_view text, size_t& position, int32_t& line, char separator,
+             CDelimitedRow& row) {
+    size_t i = position;
     auto atLineEnd = [&](size_t at) { return text[at] == '\n' || text[at] == '\r'; };
     auto passLineEnd = [&] {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
@@ -113,16 +111,34 @@ std::vector<CDelimitedRow> SplitRows(std::string_view text, size_t start, int32_
         ++i;
         ++line;
     };
+    // The fields of the row are reused from the last one, so their strings keep
+    // their room.
+    size_t used = 0;
+    auto nextField = [&]() -> CDelimitedField& {
+        if (used == row.fields.size())
+            row.fields.emplace_back();
+        CDelimitedField& field = row.fields[used++];
+        field.text.clear();
+        field.quoted = false;
+        return field;
+    };
     while (i < text.size()) {
-        CDelimitedRow row;
         row.line = line;
+        row.unclosed = false;
+        used = 0;
         for (;;) {
-            CDelimitedField field;
+            CDelimitedField& field = nextField();
             if (i < text.size() && text[i] == '"') {
                 field.quoted = true;
                 ++i;
                 bool closed = false;
                 while (i < text.size()) {
+                    const size_t stop = text.find_first_of("\"\r\n", i);
+                    const size_t end = stop == std::string_view::npos ? text.size() : stop;
+                    field.text.append(text.substr(i, end - i));
+                    i = end;
+                    if (i == text.size())
+                        break;
                     if (text[i] == '"') {
                         if (i + 1 < text.size() && text[i + 1] == '"') {
                             field.text += '"';
@@ -133,13 +149,9 @@ std::vector<CDelimitedRow> SplitRows(std::string_view text, size_t start, int32_
                         closed = true;
                         break;
                     }
-                    if (atLineEnd(i)) {
-                        // A line break inside quotes is part of the field.
-                        field.text += '\n';
-                        passLineEnd();
-                        continue;
-                    }
-                    field.text += text[i++];
+                    // A line break inside quotes is part of the field.
+                    field.text += '\n';
+                    passLineEnd();
                 }
                 if (!closed)
                     row.unclosed = true;
@@ -153,7 +165,6 @@ std::vector<CDelimitedRow> SplitRows(std::string_view text, size_t start, int32_
                     ++i;
                 field.text.assign(text.substr(begin, i - begin));
             }
-            row.fields.push_back(std::move(field));
             if (i < text.size() && text[i] == separator) {
                 ++i;
                 continue;
@@ -162,11 +173,23 @@ std::vector<CDelimitedRow> SplitRows(std::string_view text, size_t start, int32_
         }
         if (i < text.size())
             passLineEnd();
-        const bool blank =
-            row.fields.size() == 1 && !row.fields[0].quoted && Trim(row.fields[0].text).empty();
-        if (!blank)
-            rows.push_back(std::move(row));
+        const bool blank = used == 1 && !row.fields[0].quoted && Trim(row.fields[0].text).empty();
+        if (!blank) {
+            row.fields.resize(used);
+            position = i;
+            return true;
+        }
     }
+    position = i;
+    return false;
+}
+
+std::vector<CDelimitedRow> SplitRows(std::string_view text, size_t start, int32_t firstLine,
+                                     char separator) {
+    std::vector<CDelimitedRow> rows;
+    CDelimitedRow row;
+    while (NextRow(text, start, firstLine, separator, row))
+        rows.push_back(row);
     return rows;
 }
 
@@ -246,7 +269,11 @@ bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSep
                         ? '\t'
                         : DetectSeparator(text, start, fallbackSeparator);
 
-    std::vector<CDelimitedRow> rows = SplitRows(text, start, line, separator);
+    // Rows are read one at a time; only the first is looked at before the rest.
+    size_t position = start;
+    int32_t rowLine = line;
+    CDelimitedRow row;
+    bool haveRow = NextRow(text, position, rowLine, separator, row);
 
     // The names of the columns: the flashcard header's, or the first row's when it
     // is a header.
@@ -256,16 +283,16 @@ bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSep
         for (const CDelimitedField& f :
              header.empty() ? std::vector<CDelimitedField>() : header.front().fields)
             names.push_back(std::string(Trim(f.text)));
-    } else if (!rows.empty() && kind == EDelimitedKind::Spreadsheet) {
+    } else if (haveRow && kind == EDelimitedKind::Spreadsheet) {
         bool header = options.header == 1;
         if (options.header < 0)
-            for (const CDelimitedField& f : rows.front().fields)
+            for (const CDelimitedField& f : row.fields)
                 header = header || EqualNoCase(Trim(f.text), "question") ||
                          EqualNoCase(Trim(f.text), "answer");
         if (header) {
-            for (const CDelimitedField& f : rows.front().fields)
+            for (const CDelimitedField& f : row.fields)
                 names.push_back(std::string(Trim(f.text)));
-            rows.erase(rows.begin());
+            haveRow = NextRow(text, position, rowLine, separator, row);
         }
     }
 
@@ -325,7 +352,7 @@ bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSep
         return false;
     }
 
-    for (const CDelimitedRow& row : rows) {
+    for (; haveRow; haveRow = NextRow(text, position, rowLine, separator, row)) {
         auto cell = [&](int column) -> const CDelimitedField* {
             return column >= 0 && static_cast<size_t>(column) < row.fields.size()
                        ? &row.fields[static_cast<size_t>(column)]

@@ -1,5 +1,6 @@
 #include "convert/kvtml_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -128,7 +129,10 @@ private:
             const std::string name = Text(Child(n, "name"));
             if (name == m_options.lesson)
                 return n;
-            names.push_back(name);
+            // Listed in a one-line message.
+            std::string shown = name;
+            std::replace(shown.begin(), shown.end(), '\n', ' ');
+            names.push_back(std::move(shown));
             if (const xmlNode* inner = FindLesson(n, names))
                 return inner;
         }
@@ -138,9 +142,13 @@ private:
     void ReadVersion2(const xmlNode* root) {
         std::vector<CLanguage> languages;
         for (const xmlNode* n = Child(Child(root, "identifiers"), "identifier"); n; n = n->next)
-            if (IsElement(n, "identifier"))
-                languages.push_back(
-                    {Attribute(n, "id"), Text(Child(n, "name")), Text(Child(n, "locale"))});
+            if (IsElement(n, "identifier")) {
+                // An identifier without a number is known by its place.
+                std::string id = Attribute(n, "id");
+                if (id.empty())
+                    id = std::to_string(languages.size());
+                languages.push_back({id, Text(Child(n, "name")), Text(Child(n, "locale"))});
+            }
         if (languages.empty()) {
             Fail("the file names no language (it has no <identifier>)");
             return;
@@ -361,8 +369,17 @@ bool ReadKvtml(std::string_view bytes, const CConvertOptions& options,
                                encoding, parseOptions));
     if (!doc || !context->wellFormed) {
         const xmlError* error = xmlCtxtGetLastError(context.get());
-        std::string why = error && error->message ? error->message : "not well-formed";
-        while (!why.empty() && (why.back() == '\n' || why.back() == ' '))
+        // libxml2's message may run over several lines; the report gives one.
+        std::string why;
+        for (const char* c = error && error->message ? error->message : "not well-formed"; *c;
+             ++c) {
+            const bool blank = *c == '\n' || *c == '\r' || *c == '\t' || *c == ' ';
+            if (!blank)
+                why += *c;
+            else if (!why.empty() && why.back() != ' ')
+                why += ' ';
+        }
+        while (!why.empty() && why.back() == ' ')
             why.pop_back();
         report.error = "the file is not well-formed XML";
         if (error && error->line > 0)

@@ -64,8 +64,28 @@ EFileFormat DetectInputFormat(std::string_view name, std::string_view start) {
     return EFileFormat::Quiz;
 }
 
+std::string ReadFileStart(const std::string& path) {
+    std::string start;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return start;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        start.resize(4096);
+        ssize_t n = 0;
+        do
+            n = read(fd, start.data(), start.size());
+        while (n < 0 && errno == EINTR);
+        start.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    close(fd);
+    return start;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& why) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Not blocking: a pipe or a device named as a file is refused below instead
+    // of waiting for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         why = std::string("cannot read the file: ") + std::strerror(errno);
         return false;
@@ -153,19 +173,7 @@ EImportResult ImportQuizFile(CQuestionSet& set, const std::string& path,
                              std::string* quizText, EFileFormat* format) {
     // The first bytes tell the format; a quiz is left to the loader, which reads
     // it a piece at a time.
-    std::string start;
-    {
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd >= 0) {
-            struct stat info {};
-            if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-                start.resize(4096);
-                const ssize_t n = read(fd, start.data(), start.size());
-                start.resize(n > 0 ? static_cast<size_t>(n) : 0);
-            }
-            close(fd);
-        }
-    }
+    const std::string start = ReadFileStart(path);
     const EFileFormat found = DetectInputFormat(path, start);
     if (format)
         *format = found;

@@ -21,6 +21,10 @@ const char* FormatName(EFileFormat format);
 // .tsv, .tab) or a UTF-16 byte-order mark; anything else is a quiz.
 EFileFormat DetectInputFormat(std::string_view name, std::string_view start);
 
+// The first bytes of a regular file (up to 4 KiB), enough to tell its format;
+// empty for anything else, which is never waited on.
+std::string ReadFileStart(const std::string& path);
+
 // The whole file, if it is a regular file no larger than the program reads.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& why);
 

@@ -21,6 +21,11 @@ std::vector<std::string> CConvertReport::Lines() const {
 }
 
 std::string NormalizeText(std::string_view text, bool trimStart) {
+    // Most texts are one line with nothing to drop.
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (text.find_first_of("\r\n") == std::string_view::npos &&
+        (text.empty() || (!blank(text.back()) && !(trimStart && blank(text.front())))))
+        return std::string(text);
     std::string out;
     out.reserve(text.size());
     std::string line;

@@ -43,14 +43,17 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 // The loader's plain block: each line but the last ends in a continuation mark;
 // a line's own trailing "/" or "\" would be taken for one, a trailing blank on a
-// block's only line is trimmed, an empty line is skipped, and where marks are
-// looked for a continuation line starting with ";" or "~" ends the block.
+// block's only line is trimmed, and where marks are looked for a continuation
+// line starting with ";" or "~" ends the block. An empty line between two others
+// is written as the bare mark; an empty first or last line has no way in.
 std::string WhyNotPlainBlock(std::string_view text, bool stopAtMarks) {
     const std::vector<std::string_view> lines = SplitLines(text);
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
+        if (line.empty() && (i == 0 || i + 1 == lines.size()))
+            return "it starts or ends with an empty line";
         if (line.empty())
-            return "it holds an empty line";
+            continue;
         if (line.back() == '/' || line.back() == '\\')
             return "a line ends in '/' or '\\'";
         if (i == 0 && lines.size() == 1 && IsBlank(line.back()))
@@ -212,13 +215,14 @@ bool LoadsBackAs(const CQuestion& q, const CQuizRecord& r) {
 }
 } // namespace
 
-std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertReport& report) {
+std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertReport& report,
+                          WritableRule rule) {
     std::vector<const CQuizRecord*> kept;
     kept.reserve(records.size());
     // Why each record was left out, by its place in records.
     std::vector<std::pair<size_t, std::string>> skipped;
     for (const CQuizRecord& record : records) {
-        std::string why = WhyNotWritable(record, kept.empty());
+        std::string why = rule(record, kept.empty());
         if (why.empty())
             kept.push_back(&record);
         else
@@ -231,7 +235,11 @@ std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertRepor
     // differs is the culprit: every record before it came back whole, so the
     // file up to it was read as meant.
     std::string text;
-    for (;;) {
+    // Each round loads the whole text again, so a file whose records keep failing
+    // is not allowed to cost a round per record: after enough rounds every
+    // record from the failing one on is left out.
+    constexpr int kMaxRounds = 64;
+    for (int round = 1;; ++round) {
         text.clear();
         for (const CQuizRecord* record : kept)
             AppendRecord(text, *record);
@@ -253,9 +261,12 @@ std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertRepor
             bad = kept.empty() ? 0 : kept.size() - 1;
         if (kept.empty())
             break;
-        skipped.emplace_back(static_cast<size_t>(kept[bad] - records.data()),
-                             "it would not load back as written");
-        kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(bad));
+        const size_t last = round < kMaxRounds ? bad + 1 : kept.size();
+        for (size_t i = bad; i < last; ++i)
+            skipped.emplace_back(static_cast<size_t>(kept[i] - records.data()),
+                                 "it would not load back as written");
+        kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(bad),
+                   kept.begin() + static_cast<std::ptrdiff_t>(last));
     }
 
     report.converted = static_cast<int32_t>(kept.size());

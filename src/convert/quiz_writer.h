@@ -16,7 +16,12 @@
 // for an option line).
 std::string WhyNotWritable(const CQuizRecord& record, bool first);
 
+// The rule that decides which records are written at all.
+using WritableRule = std::string (*)(const CQuizRecord& record, bool first);
+
 // The quiz text of the records that can be written and load back unchanged;
-// report->converted counts them and each one left out is added to
-// report->skipped with its reason.
-std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertReport& report);
+// report.converted counts them and each one left out is added to
+// report.skipped with its reason. rule is WhyNotWritable but for a caller that
+// wants the loader alone to judge.
+std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertReport& report,
+                          WritableRule rule = WhyNotWritable);

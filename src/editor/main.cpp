@@ -8,16 +8,14 @@
 
 #include "app/end_signals.h"
 #include "app/torvi_app.h"
+#include "app/window_platform.h"
 #include "editor/editor_prompts.h"
 #include "editor/quiz_editor_window.h"
 #include "editor/recovery_store.h"
 #include "ui/qt/qt_text.h"
 
 int main(int argc, char** argv) {
-    if (!CTorviApp::HasDisplay()) {
-        std::fputs("torvi-editor: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
-                   "start it on a desktop, or use torvi-cli check in a terminal\n",
-                   stderr);
+    if (!PrepareWindowPlatform("torvi-editor", argc, argv)) {
         return 2;
     }
     CTorviApp::PrepareEnvironment();

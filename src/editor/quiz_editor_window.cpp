@@ -187,6 +187,8 @@ void CQuizEditorWindow::CreateMenus() {
     m_pRecentMenu = file->addMenu(QStringLiteral("Open &Recent"));
     connect(m_pRecentMenu, &QMenu::aboutToShow, this, &CQuizEditorWindow::FillRecentMenu);
     file->addSeparator();
+    file->addAction(QStringLiteral("&Import..."), this, &CQuizEditorWindow::OnImport);
+    file->addAction(QStringLiteral("&Export..."), this, &CQuizEditorWindow::OnExport);
     file->addAction(QStringLiteral("&Save"), QKeySequence::Save, this, &CQuizEditorWindow::Save);
     file->addAction(QStringLiteral("Save &As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
                     this, &CQuizEditorWindow::SaveAs);
@@ -283,6 +285,7 @@ void CQuizEditorWindow::SetText(const QString& text, const QString& path,
                                 const CQuizTextFormat& format, bool modified) {
     m_strPath = path;
     m_format = format;
+    m_importReport.clear();
     m_pEdit->setPlainText(text);
     m_pEdit->document()->setModified(modified);
     m_strKeptText.clear();
@@ -619,6 +622,8 @@ void CQuizEditorWindow::ShowProblems() {
         if (!marks.contains(d.line) || mark == CQuizCodeEdit::EMark::Error)
             marks[d.line] = mark;
     }
+    for (const QString& line : m_importReport)
+        new QListWidgetItem(line, m_pProblems);
     m_pEdit->SetMarks(marks);
     m_pStatus->setText(QString::fromStdString(m_check.Summary()));
 }

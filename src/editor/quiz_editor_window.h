@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 #include <string>
@@ -58,6 +59,12 @@ public:
     // The session is ending (logout, a signal): the unsaved text is copied aside
     // and left for the next start, with no questions asked.
     void KeepForNextStart();
+    // File > Import… and File > Export… without their dialogs (quiz_transfer.cpp):
+    // a vocabulary file, spreadsheet or flashcard export becomes a new, unsaved
+    // quiz with the conversion's report in the problem list; the quiz is written
+    // as KVTML, CSV or TSV by the name's ending, and notes says what was not kept.
+    bool ImportFile(const QString& path);
+    bool ExportFile(const QString& path, QStringList* notes = nullptr);
 
     // Copies of unsaved work left by editors that did not end normally are offered
     // one by one; each one taken opens in a window of its own. Returns those windows.
@@ -126,6 +133,8 @@ private:
                  bool modified);
     bool SaveTo(const QString& path);
     void OnOpen();
+    void OnImport();
+    void OnExport();
     void OnNew();
     void OpenRecent(const QString& path);
     void RememberRecent(const QString& path);
@@ -168,6 +177,9 @@ private:
     QString m_strSupportFolder;
     QString m_strPath;
     CQuizTextFormat m_format;
+    // What the import of the text being edited left out; shown with the problems
+    // until the text is replaced.
+    QStringList m_importReport;
 
     CQuizCodeEdit* m_pEdit = nullptr;
     CQuizHighlighter* m_pHighlighter = nullptr;

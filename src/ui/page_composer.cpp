@@ -8,10 +8,10 @@
 
 namespace {
 // The page template: nine lines joined by "\n", none after the last.
-#define TORVI_PAGE_TEMPLATE(charset)                                                               \
+#define TORVI_PAGE_TEMPLATE(title, charset)                                                        \
     "<html>\n"                                                                                     \
     "<head>\n"                                                                                     \
-    "<title>Untitled Document</title>\n"                                                           \
+    "<title>" title "</title>\n"                                                                   \
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" charset "\">\n"              \
     "</head>\n"                                                                                    \
     "<body>\n"                                                                                     \
@@ -20,11 +20,12 @@ namespace {
     "</body>\n"                                                                                    \
     "</html>"
 
-constexpr const char kLatinPageTemplate[] = TORVI_PAGE_TEMPLATE("iso-8859-1");
-constexpr const char kUtf8PageTemplate[] = TORVI_PAGE_TEMPLATE("utf-8");
+// Indexed by the page kind, then by whether the quiz is UTF-8.
+constexpr const char* const kPageTemplates[2][2] = {
+    {TORVI_PAGE_TEMPLATE("Question", "iso-8859-1"), TORVI_PAGE_TEMPLATE("Question", "utf-8")},
+    {TORVI_PAGE_TEMPLATE("Explanation", "iso-8859-1"),
+     TORVI_PAGE_TEMPLATE("Explanation", "utf-8")}};
 #undef TORVI_PAGE_TEMPLATE
-
-static_assert(sizeof kLatinPageTemplate - 1 == 251, "the page template is 251 characters");
 
 // The template's fixed parts: before the width, between the width and the
 // text, and after the text.
@@ -71,7 +72,7 @@ bool ReadTemplateText(std::string_view page, const CTemplateParts& parts, std::s
 }
 } // namespace
 
-CTextBuffer ComposePage(const char* text, int width, bool utf8) {
+CTextBuffer ComposePage(const char* text, int width, bool utf8, EPageKind kind) {
     CTextBuffer page(text ? text : "");
     if (page.FindNoCase("<html>", 0) >= 0)
         return page;
@@ -80,20 +81,24 @@ CTextBuffer ComposePage(const char* text, int width, bool utf8) {
     // is not replaced again.
     CTextBuffer body(page);
     body.ReplaceAll("\n", "<br>\n");
-    if (utf8)
-        page.Format(kUtf8PageTemplate, width, body.GetText());
-    else
-        page.Format(kLatinPageTemplate, width, body.GetText());
+    page.Format(kPageTemplates[kind == EPageKind::Explanation ? 1 : 0][utf8 ? 1 : 0], width,
+                body.GetText());
     return page;
 }
 
 bool ReadComposedText(std::string_view page, std::string& text) {
-    return ReadTemplateText(page, SplitTemplate(kUtf8PageTemplate), text) ||
-           ReadTemplateText(page, SplitTemplate(kLatinPageTemplate), text);
+    for (const auto& kindTemplates : kPageTemplates) {
+        for (const char* pageTemplate : kindTemplates) {
+            if (ReadTemplateText(page, SplitTemplate(pageTemplate), text))
+                return true;
+        }
+    }
+    return false;
 }
 
-bool WritePageFile(const char* text, const std::string& path, int width, bool utf8) {
-    const CTextBuffer page = ComposePage(text, width, utf8);
+bool WritePageFile(const char* text, const std::string& path, int width, bool utf8,
+                   EPageKind kind) {
+    const CTextBuffer page = ComposePage(text, width, utf8, kind);
 
     // The page goes into a new file of its own beside the target, made only
     // for this user, and is then renamed over the target name: a link or a

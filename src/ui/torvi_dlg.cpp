@@ -1,6 +1,7 @@
 #include "ui/torvi_dlg.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "convert/quiz_import.h"
@@ -439,7 +440,9 @@ void CTorviDlg::ShowPage(const char* text, const char* fileName) {
         return;
     }
     const std::string path = m_strPageDirectory + fileName;
-    WritePageFile(text, path, width, m_questionSet.IsUtf8());
+    const EPageKind kind =
+        std::strcmp(fileName, kExplanationPage) == 0 ? EPageKind::Explanation : EPageKind::Question;
+    WritePageFile(text, path, width, m_questionSet.IsUtf8(), kind);
     m_window.Navigate(path);
 }
 

@@ -86,6 +86,15 @@ TEST(KvtmlReaderTest, LanguagesAreChosenByReversingOrByNumberNameOrLocale) {
         ASSERT_TRUE(r.ok) << name;
         EXPECT_EQ(r.records[0].answers, std::vector<std::string>{"water"}) << name;
     }
+    // Identifiers without numbers are known by their places.
+    std::string unnumbered = kTwoLanguages;
+    for (const char* id : {"<identifier id=\"0\">", "<identifier id=\"1\">"})
+        unnumbered.replace(unnumbered.find(id), std::string(id).size(), "<identifier>");
+    r = Read(unnumbered);
+    ASSERT_TRUE(r.ok) << r.report.error;
+    ASSERT_EQ(r.records.size(), 3u);
+    EXPECT_EQ(r.records[0].answers, std::vector<std::string>{"\xCE\xBD\xCE\xB5\xCF\x81\xCF\x8C"});
+
     CConvertOptions missing;
     missing.askLanguage = "de";
     r = Read(kTwoLanguages, missing);

@@ -33,7 +33,9 @@ std::vector<CCase> Cases() {
         {"later line keeps its blanks", Record("first\nsecond  ", {"x"}), true},
         {"question line ends in slash", Record("either/", {"x"}), false},
         {"question line ends in backslash", Record("a\\\nb", {"x"}), false},
-        {"empty line in question", Record("a\n\nb", {"x"}), false},
+        {"empty line in question", Record("a\n\nb", {"x"}), true},
+        {"question ends with an empty line", Record("a\n", {"x"}), false},
+        {"empty line in comment", With(Record("q", {"a"}), "one\n\n\nfour"), true},
         {"question starts with ;", Record(";comment?", {"x"}), false},
         {"question starts with ~", Record("~about", {"x"}), false},
         {"question starts with >>", Record(">> arrow", {"x"}), true},
@@ -107,6 +109,61 @@ TEST(QuizWriterTest, EachHazardIsWrittenSoItLoadsBackOrIsLeftOutWithAReason) {
         }
         EXPECT_TRUE(SameContent(back[0], records[0])) << c.name;
     }
+}
+
+// With no rule in front of it, the loader alone decides: every hazard that
+// would change a record is caught when the text is loaded back.
+TEST(QuizWriterTest, LoadingBackCatchesWhatTheRulesWouldHave) {
+    auto none = [](const CQuizRecord&, bool) { return std::string(); };
+    for (const CCase& c : Cases()) {
+        std::vector<CQuizRecord> records = {Record("Before", {"b"}, "row 1"), c.record,
+                                            Record("After", {"c"}, "row 3")};
+        records[1].where = "row 2";
+        CConvertReport report;
+        const std::string text = WriteQuizText(records, report, none);
+        bool loaded = false;
+        const std::vector<CQuizRecord> back = LoadedRecords(text, &loaded);
+        ASSERT_TRUE(loaded) << c.name;
+        ASSERT_EQ(back.size(), static_cast<size_t>(report.converted)) << c.name << "\n" << text;
+        EXPECT_EQ(report.converted + static_cast<int32_t>(report.skipped.size()), 3) << c.name;
+        if (c.writable) {
+            EXPECT_EQ(report.converted, 3) << c.name;
+            continue;
+        }
+        // The record itself goes, or the one it spoils; what stays is exact. A
+        // NUL or bytes that are not UTF-8 would load back, but the rules keep
+        // them out of a quiz that must be UTF-8 text.
+        const std::string name = c.name;
+        if (name != "NUL" && name != "not UTF-8") {
+            EXPECT_LE(report.converted, 2) << c.name << "\n" << text;
+        }
+        for (const CConvertReport::CSkipped& s : report.skipped)
+            EXPECT_EQ(s.why, "it would not load back as written") << c.name;
+        size_t next = 0;
+        for (const CQuizRecord& r : records) {
+            if (std::any_of(report.skipped.begin(), report.skipped.end(),
+                            [&](const auto& s) { return s.where == r.where; }))
+                continue;
+            ASSERT_LT(next, back.size());
+            EXPECT_TRUE(SameContent(back[next++], r)) << c.name << ": " << Describe(r);
+        }
+    }
+}
+
+TEST(QuizWriterTest, ManyRecordsThatFailToLoadBackCostABoundedNumberOfRounds) {
+    auto none = [](const CQuizRecord&, bool) { return std::string(); };
+    std::vector<CQuizRecord> records;
+    for (int i = 0; i < 300; ++i)
+        records.push_back(Record("q" + std::to_string(i), {i % 3 == 0 ? "bad/" : "good"},
+                                 "line " + std::to_string(i + 1)));
+    CConvertReport report;
+    const std::string text = WriteQuizText(records, report, none);
+    EXPECT_EQ(report.converted + static_cast<int32_t>(report.skipped.size()), 300);
+    EXPECT_GE(report.skipped.size(), 100u);
+    const std::vector<CQuizRecord> back = LoadedRecords(text);
+    ASSERT_EQ(back.size(), static_cast<size_t>(report.converted));
+    for (const CQuizRecord& r : back)
+        EXPECT_EQ(r.answers, std::vector<std::string>{"good"});
 }
 
 TEST(QuizWriterTest, FirstRecordCannotLookLikeAnOptionLineButALaterOneMay) {

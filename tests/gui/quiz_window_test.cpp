@@ -216,6 +216,26 @@ private slots:
         QCOMPARE(f.window.windowTitle(), QStringLiteral("Halvan Torvi - ") + quiz);
     }
 
+    void VocabularyFileAndSpreadsheetArePlayedInTheWindow() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QVERIFY(f.OpenQuiz(QStringLiteral("vocabulary.kvtml")));
+        QCOMPARE(f.window.windowTitle(),
+                 QStringLiteral("Halvan Torvi - ") +
+                     CGuiFixture::DataPath(QStringLiteral("vocabulary.kvtml")));
+        QVERIFY(f.PageText().contains(QStringLiteral("house")));
+        f.Answer(1, QStringLiteral("maison"));
+        QVERIFY(f.WaitForPage());
+        QVERIFY(f.FeedbackText().startsWith(QStringLiteral("You are Correct!!!")));
+        QCOMPARE(f.CommentText(), QString::fromUtf8("féminin"));
+        QVERIFY(f.PageText().contains(QStringLiteral("cat")));
+
+        QVERIFY(f.OpenQuiz(QStringLiteral("capitals.csv")));
+        QVERIFY(f.PageText().contains(QStringLiteral("Capital of Spain?")));
+        f.Answer(1, QStringLiteral("madrid"));
+        QVERIFY(f.FeedbackText().contains(QStringLiteral("You got 1/1 right.")));
+    }
+
     void QuizFileThatDoesNotLoadBringsBackTheWelcomePage() {
         CGuiFixture f;
         QVERIFY(f.Start());

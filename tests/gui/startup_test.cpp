@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "app/torvi_app.h"
+#include "app/window_platform.h"
 #include "gui_fixture.h"
 #include "ui/torvi_dlg_auto_proxy.h"
 
@@ -116,6 +117,94 @@ private slots:
         const QString message = QString::fromUtf8(process.readAllStandardError()).trimmed();
         QVERIFY(message.contains(QStringLiteral("no display")));
         QVERIFY(!message.contains(QLatin1Char('\n')));
+    }
+
+    // Where Qt would abort the process (a display set but not answering, or
+    // no plugin for it) the program says why in one line and fails instead.
+    void DisplaysThatDoNotAnswerAreReportedInOneLine() {
+        const QString nowhere = QDir::tempPath() + QStringLiteral("/torvi-no-compositor-here");
+        const struct {
+            QString wayland, x, expected;
+        } cases[] = {
+            {nowhere, QString(), QStringLiteral("does not answer")},
+            {QStringLiteral("wayland-torvi-none"), QStringLiteral(":987"),
+             QStringLiteral("\":987\" does not answer")},
+        };
+        for (const auto& c : cases) {
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            environment.remove(QStringLiteral("DISPLAY"));
+            environment.insert(QStringLiteral("WAYLAND_DISPLAY"), c.wayland);
+            if (!c.x.isEmpty())
+                environment.insert(QStringLiteral("DISPLAY"), c.x);
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(TORVI_BIN_DIR "/torvi"), {});
+            QVERIFY(process.waitForFinished(20000));
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit); // no abort
+            QCOMPARE(process.exitCode(), 2);
+            const QString message = QString::fromUtf8(process.readAllStandardError()).trimmed();
+            QVERIFY2(message.startsWith(QStringLiteral("torvi: ")), qPrintable(message));
+            QVERIFY2(message.contains(c.expected), qPrintable(message));
+            QVERIFY2(!message.contains(QLatin1Char('\n')), qPrintable(message));
+        }
+    }
+
+    // Wayland first, X where Wayland cannot start; a list the user set is kept
+    // in the user's order less what cannot start.
+    void PlatformsAreChosenFromWhatAnswers() {
+        int waylandAsked = 0;
+        // Both displays set, both plugins there, both answering.
+        const auto both = [&waylandAsked] {
+            CPlatformProbe probe;
+            probe.waylandDisplay = "wayland-0";
+            probe.xDisplay = ":0";
+            probe.waylandPlugin = probe.xPlugin = true;
+            probe.waylandAnswers = [&waylandAsked] {
+                ++waylandAsked;
+                return true;
+            };
+            probe.xAnswers = [] { return true; };
+            return probe;
+        };
+        QCOMPARE(ChooseWindowPlatforms(both()).platforms, std::string("wayland;xcb"));
+
+        CPlatformProbe noPlugin = both();
+        noPlugin.waylandPlugin = false;
+        waylandAsked = 0;
+        QCOMPARE(ChooseWindowPlatforms(noPlugin).platforms, std::string("xcb"));
+        QCOMPARE(waylandAsked, 0);
+
+        CPlatformProbe silent = both();
+        silent.waylandAnswers = [] { return false; };
+        QCOMPARE(ChooseWindowPlatforms(silent).platforms, std::string("xcb"));
+        silent.xAnswers = [] { return false; };
+        const CPlatformChoice none = ChooseWindowPlatforms(silent);
+        QVERIFY(none.platforms.empty());
+        QVERIFY(none.problem.find("\"wayland-0\" does not answer") != std::string::npos);
+        QVERIFY(none.problem.find("\":0\" does not answer") != std::string::npos);
+
+        CPlatformProbe waylandOnly = both();
+        waylandOnly.waylandPlugin = false;
+        waylandOnly.xDisplay.clear();
+        const CPlatformChoice missing = ChooseWindowPlatforms(waylandOnly);
+        QVERIFY(missing.platforms.empty());
+        QVERIFY(missing.problem.find("qt6-wayland") != std::string::npos);
+
+        CPlatformProbe chosen = both();
+        chosen.waylandAnswers = [] { return false; };
+        chosen.chosen = "wayland;xcb;offscreen";
+        QCOMPARE(ChooseWindowPlatforms(chosen).platforms, std::string("xcb;offscreen"));
+        chosen.chosen = "wayland";
+        QVERIFY(ChooseWindowPlatforms(chosen).platforms.empty());
+        chosen.chosenOnCommandLine = true;
+        QCOMPARE(ChooseWindowPlatforms(chosen).platforms, std::string("wayland"));
+
+        CPlatformProbe handed = both();
+        handed.waylandDisplay.clear();
+        handed.waylandSocket = true;
+        handed.waylandAnswers = [] { return false; }; // a handed-down socket is not probed
+        QCOMPARE(ChooseWindowPlatforms(handed).platforms, std::string("wayland;xcb"));
     }
 
     void PageEngineWithoutItsHelperProgramDoesNotStart() {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Makes the Debian package with cpack from the build folder and checks it
 # without installing it: its name and version, dependencies worked out from
-# the programs (dpkg-shlibdeps), and its contents: the programs, the menu
-# entry and metainfo, icons, manual pages, support files, example quizzes and
-# cues, all under /usr.
+# the programs (dpkg-shlibdeps) and the one named by hand (the Wayland
+# platform plugin, loaded rather than linked), and its contents: the programs,
+# the menu entry and metainfo, icons, manual pages, changelog, support files,
+# example quizzes and cues, all under /usr. Then lintian: any error or warning
+# that the package's own overrides do not explain fails the check.
 # Usage: deb_check.sh BUILD_DIR APP_ID VERSION
 set -euo pipefail
 here=$(dirname "$0")
@@ -40,6 +42,10 @@ for library in libqt6webenginewidgets6 libqt6widgets6 libsdl2-2.0-0 libstdc++6 l
     *) fail "Depends lacks $library with a version: $depends" ;;
     esac
 done
+case ", $depends," in
+*", qt6-wayland,"* | *", qt6-wayland ("*) ;;
+*) fail "Depends lacks qt6-wayland: $depends" ;;
+esac
 
 dpkg-deb --contents "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/contents"
 outside=$(grep -vE '^/usr(/|$)' "$work/contents" || true)
@@ -48,7 +54,9 @@ for path in /usr/bin/torvi /usr/bin/torvi-cli \
     "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml" \
     /usr/share/icons/hicolor/scalable/apps/org.example.torvi.svg /usr/share/icons/hicolor/48x48/apps/org.example.torvi.png \
     /usr/share/man/man1/torvi.1.gz /usr/share/man/man1/torvi-cli.1.gz \
-    /usr/share/doc/torvi/copyright \
+    /usr/share/man/man1/torvi-editor.1.gz \
+    /usr/share/doc/torvi/copyright /usr/share/doc/torvi/changelog.gz \
+    /usr/share/lintian/overrides/torvi \
     /usr/share/torvi/Welcome.htm /usr/share/torvi/IgnoreW.TXT /usr/share/torvi/Start1.wav \
     /usr/share/torvi/RightAnswer1.wav /usr/share/torvi/WrongAnswer1.wav \
     /usr/share/torvi/quizzes/geography.txt /usr/share/torvi/quizzes/spanish.txt; do
@@ -63,4 +71,20 @@ fi
 # The menu entry inside the package starts the program where the package puts it.
 dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/share/applications/$app_id.desktop" >"$work/entry"
 grep -qx "Exec=/usr/bin/torvi" "$work/entry" || fail "the packaged menu entry starts another program"
+
+# The release notes' newest entry is the package's version.
+dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/torvi/changelog.gz | gunzip >"$work/changelog"
+notes_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
+[ "$notes_version" = "$version" ] || fail "the changelog's newest entry is $notes_version"
+
+if command -v lintian >/dev/null; then
+    # Overridden findings are listed as such and do not count; informational
+    # and pedantic ones are not shown.
+    lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 ||
+        fail "lintian finds errors or warnings in the package:
+$(cat "$work/lintian")"
+    grep -E '^[EW]: ' "$work/lintian" >&2 || true
+else
+    fail "lintian is not installed (scripts/install-deps installs it)"
+fi
 finish

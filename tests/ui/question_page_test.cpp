@@ -13,9 +13,11 @@
 #include "ui_test_support.h"
 
 namespace {
-std::string TemplatePage(const std::string& body, int width, const char* charset = "iso-8859-1") {
-    return std::string("<html>\n<head>\n<title>Untitled Document</title>\n"
-                       "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") +
+std::string TemplatePage(const std::string& body, int width, const char* charset = "iso-8859-1",
+                         const char* title = "Question") {
+    return std::string("<html>\n<head>\n<title>") + title +
+           "</title>\n"
+           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" +
            charset + "\">\n</head>\n<body>\n<div id=\"Layer1\" style=\"position:absolute; width:" +
            std::to_string(width) + "px; height:235px; z-index:1; left: 1px;\">" + body +
            "</div>\n</body>\n</html>";
@@ -39,8 +41,29 @@ TEST(ComposePageTest, OneLineGoesIntoTheLayerOfTheTemplate) {
               TemplatePage("What is the capital of France?", 420));
 }
 
-TEST(ComposePageTest, TemplateIs251CharactersAroundTheTextAndWidth) {
-    EXPECT_EQ(Composed("", 420).size(), 251u - 4u + 3u);
+TEST(ComposePageTest, TemplateIs242CharactersAroundTheTextAndWidth) {
+    EXPECT_EQ(Composed("", 420).size(), 242u - 4u + 3u);
+}
+
+// A screen reader names the page by its title, so each kind of page says what
+// it holds, in either character set, and reads back as the text it was made from.
+TEST(ComposePageTest, PageIsTitledAfterWhatItHolds) {
+    for (const bool utf8 : {false, true}) {
+        const char* charset = utf8 ? "utf-8" : "iso-8859-1";
+        const CTextBuffer question = ComposePage("Why?\nSay.", 300, utf8, EPageKind::Question);
+        const CTextBuffer explanation =
+            ComposePage("Because.\nIt is.", 300, utf8, EPageKind::Explanation);
+        EXPECT_EQ(question.GetText(), TemplatePage("Why?<br>\nSay.", 300, charset, "Question"));
+        EXPECT_EQ(explanation.GetText(),
+                  TemplatePage("Because.<br>\nIt is.", 300, charset, "Explanation"));
+        std::string text;
+        ASSERT_TRUE(ReadComposedText(explanation.GetText(), text));
+        EXPECT_EQ(text, "Because.\nIt is.");
+        ASSERT_TRUE(ReadComposedText(question.GetText(), text));
+        EXPECT_EQ(text, "Why?\nSay.");
+    }
+    EXPECT_EQ(ComposePage("<html>kept</html>", 300, false, EPageKind::Explanation).GetText(),
+              std::string("<html>kept</html>"));
 }
 
 TEST(ComposePageTest, LineEndsBecomeLineBreaks) {
@@ -137,7 +160,7 @@ TEST_F(PageFileTest, WindowsQuizKeepsItsBytesAndTheLatinCharacterSet) {
     EXPECT_EQ(m_window.comment, "Cr\u00e8me means cream.");
     m_dlg->OnExplanation();
     EXPECT_EQ(ReadProgramFile("ExplanationTemp.html"),
-              TemplatePage("Na\xefve caf\xe9 owners.", 401));
+              TemplatePage("Na\xefve caf\xe9 owners.", 401, "iso-8859-1", "Explanation"));
 }
 
 TEST_F(PageFileTest, Utf8QuizPagesDeclareUtf8) {

@@ -26,6 +26,8 @@
 #include "sound/audio_player.h"
 #include "ui/program_start.h"
 #include "ui/qt/about_dlg.h"
+#include "ui/qt/announcer.h"
+#include "ui/qt/answers_label.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/torvi_icon.h"
 #include "ui/qt/web_browser2.h"
@@ -119,6 +121,9 @@ CTorviMainWindow::CTorviMainWindow(CAudioPlayer* player, QWidget* parent)
 
     CreateMenus();
     CreateControls();
+    // A child of the window, not of the client area, so it is no control of
+    // the dialog's layout or tab order.
+    m_pAnnouncer = new CAnnouncer(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -142,7 +147,7 @@ void CTorviMainWindow::CreateControls() {
     m_pClient->setFixedSize(m_units.X(kClientWidth), m_units.Y(kClientHeight));
 
     // Created in template order, which is also the order Tab visits them.
-    m_pAnswersLabel = new QLabel(QStringLiteral("Answers:"), m_pClient);
+    m_pAnswersLabel = new CAnswersLabel(QStringLiteral("Answers:"), m_pClient);
     m_pAnswersLabel->setObjectName(QStringLiteral("answersLabel"));
     m_pAnswersLabel->setGeometry(m_units.Rect(15, 118, 49, 8));
     m_pAnswersLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -151,7 +156,11 @@ void CTorviMainWindow::CreateControls() {
         m_answerBoxes[static_cast<size_t>(i)] =
             CreateAnswerBox(i + 1, kAnswerRows[static_cast<size_t>(i)]);
     }
+    // The label stands beside the first box and labels the whole column; every
+    // box also says its own number in its name.
+    m_pAnswersLabel->SetBoxes(QList<QWidget*>(m_answerBoxes.begin(), m_answerBoxes.end()));
     m_pFeedback = CreateTextBox(QStringLiteral("feedbackBox"), m_units.Rect(13, 252, 294, 56));
+    m_pFeedback->setAccessibleName(QStringLiteral("Feedback"));
     m_btnQuit = CreateButton(QStringLiteral("quitButton"), QStringLiteral("Quit"),
                              m_units.Rect(69, 340, 50, 14));
     m_btnRestart = CreateButton(QStringLiteral("restartButton"), QStringLiteral("Restart"),
@@ -163,9 +172,11 @@ void CTorviMainWindow::CreateControls() {
     m_pBrowser->setObjectName(QStringLiteral("pageView"));
     m_pBrowser->setGeometry(m_units.Rect(7, 7, 309, 104));
     m_pBrowser->setFocusPolicy(Qt::StrongFocus);
+    m_pBrowser->setAccessibleName(QStringLiteral("Question"));
     m_tabStops.push_back(m_pBrowser);
 
     m_pComment = CreateTextBox(QStringLiteral("commentBox"), m_units.Rect(13, 309, 236, 25));
+    m_pComment->setAccessibleName(QStringLiteral("Comment"));
     m_btnExplanation = CreateButton(QStringLiteral("explanationButton"),
                                     QStringLiteral("Explanation"), m_units.Rect(253, 313, 54, 14));
 
@@ -185,6 +196,7 @@ void CTorviMainWindow::CreateControls() {
 QLineEdit* CTorviMainWindow::CreateAnswerBox(int number, int y) {
     auto* box = new QLineEdit(m_pClient);
     box->setObjectName(QStringLiteral("answerBox%1").arg(number));
+    box->setAccessibleName(QStringLiteral("Answer %1").arg(number));
     box->setGeometry(m_units.Rect(67, y, 239, 12));
     box->setFrame(true);
     box->setFocusPolicy(Qt::StrongFocus);
@@ -404,10 +416,36 @@ QString BoxText(const std::string& text) {
 
 void CTorviMainWindow::SetFeedbackText(const std::string& text) {
     m_pFeedback->setPlainText(BoxText(text));
+    ScheduleAnnouncement();
 }
 
 void CTorviMainWindow::SetCommentText(const std::string& text) {
     m_pComment->setPlainText(BoxText(text));
+    ScheduleAnnouncement();
+}
+
+void CTorviMainWindow::ScheduleAnnouncement() {
+    // The verdict and its comment are set one after the other, and the next
+    // question may follow at once: the boxes are read out together once the
+    // dialog has finished, so the screen reader hears what the window then
+    // shows, in one piece, and a second announcement does not cut off the first.
+    if (m_bAnnouncementDue) {
+        return;
+    }
+    m_bAnnouncementDue = true;
+    QMetaObject::invokeMethod(this, &CTorviMainWindow::AnnounceVerdict, Qt::QueuedConnection);
+}
+
+void CTorviMainWindow::AnnounceVerdict() {
+    m_bAnnouncementDue = false;
+    QStringList shown;
+    for (const QPlainTextEdit* box : {m_pFeedback, m_pComment}) {
+        const QString text = box->toPlainText();
+        if (!text.isEmpty()) {
+            shown.append(text);
+        }
+    }
+    m_pAnnouncer->Announce(shown.join(QLatin1Char('\n')));
 }
 
 int CTorviMainWindow::GetFeedbackBoxWidth() {

@@ -11,6 +11,8 @@
 #include "ui/qt/dialog_units.h"
 #include "ui/window_services.h"
 
+class CAnnouncer;
+class CAnswersLabel;
 class CAudioPlayer;
 class CTorviDlg;
 class CWebBrowser2;
@@ -102,6 +104,8 @@ private:
     bool IsOwnKeyTarget(QObject* watched) const;
     bool HandleKeyPress(QKeyEvent* event);
     void MoveFocus(bool forward);
+    void ScheduleAnnouncement();
+    void AnnounceVerdict();
 
     CTorviDlg* m_pDialog = nullptr;
     CAudioPlayer* m_pPlayer = nullptr;
@@ -109,7 +113,7 @@ private:
     CDialogUnits m_units;
     QMenuBar* m_pMenuBar = nullptr;
     QWidget* m_pClient = nullptr;
-    QLabel* m_pAnswersLabel = nullptr;
+    CAnswersLabel* m_pAnswersLabel = nullptr;
     std::array<QLineEdit*, kAnswerBoxes> m_answerBoxes{};
     QPlainTextEdit* m_pFeedback = nullptr;
     QPlainTextEdit* m_pComment = nullptr;
@@ -118,6 +122,8 @@ private:
     QPushButton* m_btnRepeat = nullptr;
     QPushButton* m_btnExplanation = nullptr;
     CWebBrowser2* m_pBrowser = nullptr;
+    CAnnouncer* m_pAnnouncer = nullptr;
+    bool m_bAnnouncementDue = false;
     QAction* m_pActNew = nullptr;
     QAction* m_pActOpen = nullptr;
     QAction* m_pActInOrder = nullptr;

@@ -1,0 +1,143 @@
+#include "editor/quiz_transfer.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMessageBox>
+
+#include "convert/quiz_export.h"
+#include "convert/quiz_import.h"
+#include "editor/editor_prompts.h"
+#include "editor/quiz_editor_window.h"
+#include "editor/safe_file_writer.h"
+#include "ui/qt/qt_text.h"
+
+namespace {
+const QString kImportFilter =
+    QStringLiteral("Vocabulary and spreadsheet files (*.kvtml *.csv *.tsv *.tab *.txt);;"
+                   "Vocabulary files (*.kvtml);;Spreadsheets (*.csv *.tsv *.tab);;"
+                   "Flashcard exports (*.txt);;All files (*)");
+const QString kExportFilter =
+    QStringLiteral("Spreadsheet, comma-separated (*.csv);;Spreadsheet, tab-separated (*.tsv);;"
+                   "Vocabulary file (*.kvtml)");
+
+QStringList ReportLines(const CConvertReport& report) {
+    QStringList lines;
+    for (const std::string& line : report.Lines())
+        lines << QStringFromUtf8(line);
+    return lines;
+}
+} // namespace
+
+CImportedQuiz ConvertForEditor(const QString& path) {
+    CImportedQuiz result;
+    const std::string name = Utf8FromQString(path);
+    std::string bytes;
+    std::string why;
+    if (!ReadWholeFile(name, bytes, why)) {
+        result.error = QStringFromUtf8(why);
+        return result;
+    }
+    const EFileFormat format = DetectInputFormat(name, std::string_view(bytes).substr(0, 4096));
+    if (format == EFileFormat::Quiz) {
+        result.error = QStringLiteral("it is a quiz file already; File > Open opens it");
+        return result;
+    }
+    std::string text;
+    CConvertReport report;
+    result.ok = ConvertToQuizText(bytes, format, CConvertOptions(), text, report);
+    if (!result.ok) {
+        result.error = QStringFromUtf8(report.error);
+        return result;
+    }
+    result.text = QStringFromUtf8(text);
+    result.report = ReportLines(report);
+    return result;
+}
+
+bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes, QString& error) {
+    const QString ending = QFileInfo(path).suffix().toLower();
+    CConvertReport report;
+    std::string bytes;
+    if (ending == QStringLiteral("kvtml"))
+        bytes = WriteKvtml(set, Utf8FromQString(QFileInfo(path).completeBaseName()), report);
+    else
+        bytes = WriteDelimited(
+            set, ending == QStringLiteral("tsv") || ending == QStringLiteral("tab") ? '\t' : ',',
+            report);
+    if (report.Failed()) {
+        error = QStringFromUtf8(report.error);
+        return false;
+    }
+    std::string why;
+    if (!ReplaceFileContents(Utf8FromQString(path), bytes, why)) {
+        error = QStringFromUtf8(why);
+        return false;
+    }
+    notes = ReportLines(report);
+    return true;
+}
+
+bool CQuizEditorWindow::ImportFile(const QString& path) {
+    const CImportedQuiz imported = ConvertForEditor(path);
+    if (!imported.ok) {
+        m_prompts.ShowError(this, QStringLiteral("Torvi Quiz Editor"),
+                            QStringLiteral("%1 cannot be imported: %2.").arg(path, imported.error));
+        return false;
+    }
+    // A new quiz with no file of its own: the import is never saved over the
+    // file it came from.
+    m_importReport.clear();
+    SetText(imported.text, QString(), CQuizTextFormat{}, true);
+    for (const QString& line : imported.report)
+        m_importReport
+            << QStringLiteral("Imported from %1: %2").arg(QFileInfo(path).fileName(), line);
+    ShowProblems();
+    return true;
+}
+
+bool CQuizEditorWindow::ExportFile(const QString& path, QStringList* notes) {
+    RunCheck();
+    if (!m_check.loaded || !m_pSet) {
+        m_prompts.ShowError(this, QStringLiteral("Torvi Quiz Editor"),
+                            QStringLiteral("The quiz does not load, so it cannot be exported; the "
+                                           "problem list says why."));
+        return false;
+    }
+    QStringList said;
+    QString error;
+    if (!ExportQuiz(*m_pSet, path, said, error)) {
+        m_prompts.ShowError(this, QStringLiteral("Torvi Quiz Editor"),
+                            QStringLiteral("%1 cannot be written: %2").arg(path, error));
+        return false;
+    }
+    if (notes)
+        *notes = said;
+    return true;
+}
+
+void CQuizEditorWindow::OnImport() {
+    if (!MayDiscardChanges())
+        return;
+    const QString folder = m_strPath.isEmpty() ? QDir::currentPath() : QFileInfo(m_strPath).path();
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Import"), folder, kImportFilter);
+    if (!path.isEmpty())
+        ImportFile(path);
+}
+
+void CQuizEditorWindow::OnExport() {
+    const QString suggested =
+        m_strPath.isEmpty() ? QDir::currentPath() + QStringLiteral("/quiz.csv")
+                            : QFileInfo(m_strPath).path() + u'/' +
+                                  QFileInfo(m_strPath).completeBaseName() + QStringLiteral(".csv");
+    QFileDialog dialog(this, QStringLiteral("Export"), suggested, kExportFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QStringList notes;
+    if (ExportFile(dialog.selectedFiles().constFirst(), &notes) && notes.size() > 1)
+        QMessageBox::information(this, QStringLiteral("Torvi Quiz Editor"), notes.join(u'\n'));
+}

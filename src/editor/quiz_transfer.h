@@ -1,0 +1,24 @@
+// The editor's File > Import… and File > Export…: a vocabulary file, spreadsheet
+// or flashcard export opened as a new, unsaved quiz, and the quiz written out as
+// KVTML, CSV or TSV. The window's own members for these live in quiz_transfer.cpp.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class CQuestionSet;
+
+struct CImportedQuiz {
+    bool ok = false;
+    QString text;       // the quiz text, UTF-8 as the editor holds it
+    QStringList report; // what the conversion left out and why, then its count
+    QString error;      // why nothing could be imported
+};
+
+// Converts the file at path; a quiz file is refused (it opens with File > Open).
+CImportedQuiz ConvertForEditor(const QString& path);
+
+// Writes set, as the file name's ending says (.kvtml, .tsv or .tab, else CSV),
+// through a new file renamed into place. notes receives what the format could
+// not hold; false, with error, when nothing was written.
+bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes, QString& error);
