@@ -10,7 +10,10 @@
 #include "convert/quiz_import.h"
 #include "editor/editor_prompts.h"
 #include "editor/quiz_editor_window.h"
+#include "editor/quiz_text_file.h"
 #include "editor/safe_file_writer.h"
+#include "export/html_export.h"
+#include "ui/program_paths.h"
 #include "ui/qt/qt_text.h"
 
 namespace {
@@ -20,7 +23,7 @@ const QString kImportFilter =
                    "Flashcard exports (*.txt);;All files (*)");
 const QString kExportFilter =
     QStringLiteral("Spreadsheet, comma-separated (*.csv);;Spreadsheet, tab-separated (*.tsv);;"
-                   "Vocabulary file (*.kvtml)");
+                   "Vocabulary file (*.kvtml);;Web page that plays the quiz (*.html *.htm)");
 
 QStringList ReportLines(const CConvertReport& report) {
     QStringList lines;
@@ -97,6 +100,30 @@ bool CQuizEditorWindow::ImportFile(const QString& path) {
     return true;
 }
 
+namespace {
+// A web page carries the quiz text as it would be saved, with the pictures its
+// pages name found beside the quiz's file.
+bool ExportWebPage(const std::string& quizBytes, const QString& quizPath, const QString& path,
+                   QStringList& notes, QString& error) {
+    const QFileInfo quiz(quizPath.isEmpty() ? QDir::current().filePath(QStringLiteral("quiz.txt"))
+                                            : quizPath);
+    std::string page;
+    std::string why;
+    CHtmlExportReport report;
+    if (!MakeQuizPage(quizBytes, Utf8FromQString(quiz.completeBaseName() + QStringLiteral(".txt")),
+                      Utf8FromQString(quiz.absolutePath()) + "/", FindSupportDirectory(), page,
+                      report, why) ||
+        !ReplaceFileContents(Utf8FromQString(path), page, why)) {
+        error = QStringFromUtf8(why);
+        return false;
+    }
+    notes.clear();
+    for (const std::string& line : ::ReportLines(report))
+        notes << QStringFromUtf8(line);
+    return true;
+}
+} // namespace
+
 bool CQuizEditorWindow::ExportFile(const QString& path, QStringList* notes) {
     RunCheck();
     if (!m_check.loaded || !m_pSet) {
@@ -107,7 +134,11 @@ bool CQuizEditorWindow::ExportFile(const QString& path, QStringList* notes) {
     }
     QStringList said;
     QString error;
-    if (!ExportQuiz(*m_pSet, path, said, error)) {
+    const QString ending = QFileInfo(path).suffix().toLower();
+    const bool webPage = ending == QStringLiteral("html") || ending == QStringLiteral("htm");
+    if (webPage ? !ExportWebPage(EncodeQuizTextLoosely(Utf8FromQString(EditorText()), m_format),
+                                 m_strPath, path, said, error)
+                : !ExportQuiz(*m_pSet, path, said, error)) {
         m_prompts.ShowError(this, QStringLiteral("Torvi Quiz Editor"),
                             QStringLiteral("%1 cannot be written: %2").arg(path, error));
         return false;
@@ -138,6 +169,8 @@ void CQuizEditorWindow::OnExport() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     QStringList notes;
-    if (ExportFile(dialog.selectedFiles().constFirst(), &notes) && notes.size() > 1)
+    const bool webPage = dialog.selectedFiles().constFirst().endsWith(QStringLiteral(".html")) ||
+                         dialog.selectedFiles().constFirst().endsWith(QStringLiteral(".htm"));
+    if (ExportFile(dialog.selectedFiles().constFirst(), &notes) && notes.size() > (webPage ? 0 : 1))
         QMessageBox::information(this, QStringLiteral("Torvi Quiz Editor"), notes.join(u'\n'));
 }

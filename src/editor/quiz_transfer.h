@@ -1,6 +1,7 @@
 // The editor's File > Import… and File > Export…: a vocabulary file, spreadsheet
 // or flashcard export opened as a new, unsaved quiz, and the quiz written out as
-// KVTML, CSV or TSV. The window's own members for these live in quiz_transfer.cpp.
+// KVTML, CSV or TSV, or as a web page that plays it. The window's own members for these live in
+// quiz_transfer.cpp.
 #pragma once
 
 #include <QString>

@@ -95,6 +95,19 @@ private slots:
         QVERIFY(!QFileInfo::exists(f.Path(QStringLiteral("bad.csv"))));
     }
 
+    // The browser player comes from the support files of the running program;
+    // this test program has none beside it, so a web page is refused, with
+    // the reason, and nothing is written.
+    void WebPageWithoutThePlayerIsRefusedAndNothingIsWritten() {
+        CEditorFixture f;
+        f.ReplaceText(QStringLiteral("Capital of Italy?\nRome\n"));
+        QVERIFY(!f.Window().ExportFile(f.Path(QStringLiteral("quiz.html"))));
+        QCOMPARE(f.prompts.errors.size(), 1);
+        QVERIFY2(f.prompts.errors[0].contains(QStringLiteral("browser player is not installed")),
+                 qPrintable(f.prompts.errors[0]));
+        QVERIFY(!QFileInfo::exists(f.Path(QStringLiteral("quiz.html"))));
+    }
+
     void FileMenuOffersImportAndExport() {
         CEditorFixture f;
         QStringList texts;
