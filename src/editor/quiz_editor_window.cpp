@@ -1,6 +1,8 @@
 #include "editor/quiz_editor_window.h"
 
 #include <algorithm>
+#include <string>
+#include <unistd.h>
 
 #include <QAction>
 #include <QActionGroup>
@@ -81,7 +83,13 @@ CQuizEditorWindow::CQuizEditorWindow(CEditorPrompts& prompts, const QString& sup
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(TorviIcon());
     const std::string support = Utf8FromQString(m_strSupportFolder);
-    m_strPagePath = ChoosePageDirectory(support) + "EditorPreview.html";
+    // Each window previews into a page of its own: another window, or another
+    // editor running at the same time, must never show or replace it.
+    if (const std::string pageFolder = ChoosePageDirectory(support); !pageFolder.empty()) {
+        static int s_nWindowsMade = 0;
+        m_strPagePath = pageFolder + "EditorPreview-" + std::to_string(getpid()) + "-" +
+                        std::to_string(++s_nWindowsMade) + ".html";
+    }
     CreateWidgets();
     CreateMenus();
     LoadIgnoreList();
@@ -97,7 +105,11 @@ CQuizEditorWindow::CQuizEditorWindow(CEditorPrompts& prompts, const QString& sup
     resize(1200, 800);
 }
 
-CQuizEditorWindow::~CQuizEditorWindow() = default;
+CQuizEditorWindow::~CQuizEditorWindow() {
+    // The preview page is this window's alone and goes with it.
+    if (m_bPageWritten)
+        unlink(m_strPagePath.c_str());
+}
 
 QString CQuizEditorWindow::FindSupportFolder() {
     return QStringFromUtf8(FindSupportDirectory());
@@ -686,9 +698,10 @@ void CQuizEditorWindow::ShowQuestion(int index) {
     const CTextBuffer page = ComposePage(text.c_str(), m_nPageWidth, m_pSet && m_pSet->IsUtf8());
     const std::string pageBytes(page.GetText() ? page.GetText() : "",
                                 static_cast<size_t>(page.GetLength()));
-    if (pageBytes != m_strShownPage) {
+    // Without a safe folder for it there is no page to show.
+    if (pageBytes != m_strShownPage && !m_strPagePath.empty()) {
         std::string error;
-        WritePrivateFile(m_strPagePath, pageBytes, error);
+        m_bPageWritten = WritePrivateFile(m_strPagePath, pageBytes, error) || m_bPageWritten;
         m_strShownPage = pageBytes;
         m_pPreview->Navigate(m_strPagePath);
     }

@@ -219,4 +219,5 @@ private:
     int m_nPageWidth = 0;
     std::string m_strPagePath;
     std::string m_strShownPage;
+    bool m_bPageWritten = false;
 };

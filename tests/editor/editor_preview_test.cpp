@@ -1,10 +1,12 @@
 // The preview of the question at the caret, as the quiz window shows it, and
 // the answer box, which judges a typed answer as torvi-cli judge explains it.
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QTextCursor>
 #include <QtTest>
 
 #include "app/torvi_app.h"
@@ -93,6 +95,31 @@ private slots:
             const CTextBuffer expected = ComposePage(quiz.question.constData(), width, quiz.utf8);
             QCOMPARE(page.readAll(), QByteArray(expected.GetText(), expected.GetLength()));
         }
+    }
+
+    void EachWindowPreviewsIntoAPageOfItsOwn() {
+        CEditorFixture f;
+        CQuizEditorWindow* other = f.MakeWindow();
+        other->NewQuiz();
+        f.ReplaceText(QStringLiteral("Which river flows through Paris?\nSeine\n"));
+        QTextCursor cursor(other->GetEditor()->document());
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(QStringLiteral("Which river flows through Rome?\nTiber\n"));
+        QVERIFY(f.WaitForCheck(*other));
+
+        const QString mine = f.Window().GetPreview()->GetRequestedPath();
+        const QString theirs = other->GetPreview()->GetRequestedPath();
+        QFile minePage(mine);
+        QVERIFY(minePage.open(QIODevice::ReadOnly));
+        QVERIFY(minePage.readAll().contains("through Paris?"));
+        QFile theirPage(theirs);
+        QVERIFY(theirPage.open(QIODevice::ReadOnly));
+        QVERIFY(theirPage.readAll().contains("through Rome?"));
+
+        // A window takes its page with it; the other window's stays.
+        delete other;
+        QVERIFY(!QFileInfo::exists(theirs));
+        QVERIFY(QFileInfo::exists(mine));
     }
 
     void NoQuestionToShowWhenTheQuizDoesNotLoad() {

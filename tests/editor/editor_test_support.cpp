@@ -1,12 +1,14 @@
 #include "editor_test_support.h"
 
+#include <memory>
+#include <optional>
+
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QWebEnginePage>
 #include <QtTest>
 
@@ -108,7 +110,9 @@ void CEditorFixture::ReplaceText(const QString& text) {
     QTextCursor cursor(Window().GetEditor()->document());
     cursor.select(QTextCursor::Document);
     cursor.insertText(text);
-    WaitForCheck(Window());
+    // What the test reads next is only true once the new text is checked.
+    if (!WaitForCheck(Window()))
+        QTest::qFail("the text was not checked after it changed", __FILE__, __LINE__);
 }
 
 bool CEditorFixture::WaitForCheck(CQuizEditorWindow& window) {
@@ -129,19 +133,15 @@ QStringList CEditorFixture::ProblemLines(CQuizEditorWindow& window) const {
 }
 
 QString CEditorFixture::PreviewText(CQuizEditorWindow& window) {
-    QString text;
-    bool done = false;
-    QEventLoop loop;
-    window.GetPreview()->page()->toPlainText([&](const QString& result) {
-        text = result;
-        done = true;
-        loop.quit();
-    });
-    if (!done) {
-        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return text.trimmed();
+    // The page answers in its own time, and on a busy machine possibly only
+    // after this has stopped waiting: the answer then lands in a place that
+    // outlives the wait, never in this function's finished frame.
+    const auto text = std::make_shared<std::optional<QString>>();
+    window.GetPreview()->page()->toPlainText([text](const QString& result) { *text = result; });
+    const QDeadlineTimer deadline(5000);
+    while (!text->has_value() && !deadline.hasExpired())
+        QTest::qWait(10);
+    return text->value_or(QString()).trimmed();
 }
 
 QByteArray CEditorFixture::ReadFile(const QString& name) const {

@@ -47,6 +47,28 @@ wait_for() {
 
 count() { screen | grep -cF -- "$1" || true; }
 
+# Waits up to 15 s for the line the caret is on to read exactly the text (an
+# empty text waits for nothing to be typed after the prompt). A prompt or a
+# typed line that showed earlier on the screen does not count: keys sent
+# after this reach the line being edited now, and a key that raises a signal
+# (Ctrl+C, Ctrl+Z), which makes the terminal throw away what the program has
+# not yet read, only comes after the program has taken in what was typed.
+caret_line() {
+    local y
+    y=$(tm display-message -p -t "$session" '#{cursor_y}')
+    tm capture-pane -p -t "$session" -S "$y" -E "$y" | sed -e 's/[[:space:]]*$//'
+}
+wait_for_line() {
+    local text=$1
+    for _ in $(seq 1 150); do
+        if [ "$(caret_line)" = "$text" ]; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the line being typed did not become \"$text\" (it is \"$(caret_line)\")"
+}
+
 keys() { tm send-keys -t "$session" "$@"; }
 type_line() {
     keys -l -- "$1"
