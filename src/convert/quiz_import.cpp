@@ -153,6 +153,7 @@ bool ConvertToQuizText(std::string_view bytes, EFileFormat format, const CConver
     quizText = WriteQuizText(records, written);
     report.converted = written.converted;
     report.skipped.insert(report.skipped.end(), written.skipped.begin(), written.skipped.end());
+    report.notes.insert(report.notes.end(), written.notes.begin(), written.notes.end());
     std::stable_sort(report.skipped.begin(), report.skipped.end(),
                      [](const auto& a, const auto& b) { return a.sequence < b.sequence; });
     if (report.converted == 0) {

@@ -213,6 +213,24 @@ bool LoadsBackAs(const CQuestion& q, const CQuizRecord& r) {
             return false;
     return true;
 }
+// Words are runs of the letters A to Z and digits, so an answer written only
+// in another script (Cyrillic, Greek, ...) has none, and no typed answer can
+// ever match it. The quiz is right as converted; the teacher is told.
+void NoteUnmatchableAnswers(const CQuestionSet& set, CConvertReport& report) {
+    int32_t unmatchable = 0;
+    CTextList words;
+    for (const CQuestion* question : set.questions) {
+        for (const CTextBuffer* answer : question->answers) {
+            words.RemoveAll();
+            set.judge.SplitWords(*answer, words);
+            unmatchable += words.GetCount() == 0 ? 1 : 0;
+        }
+    }
+    if (unmatchable > 0)
+        report.notes.push_back(CountedNoun(static_cast<size_t>(unmatchable), "expected answer") +
+                               " without a letter A-Z or a digit can never be answered right: "
+                               "the judge compares words of those characters only");
+}
 } // namespace
 
 std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertReport& report,
@@ -255,8 +273,10 @@ std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertRepor
             }
         }
         if (bad == kept.size() && loaded &&
-            static_cast<size_t>(questions.GetCount()) == kept.size())
+            static_cast<size_t>(questions.GetCount()) == kept.size()) {
+            NoteUnmatchableAnswers(set, report);
             break;
+        }
         if (bad == kept.size())
             bad = kept.empty() ? 0 : kept.size() - 1;
         if (kept.empty())

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "convert/quiz_import.h"
 #include "convert/quiz_writer.h"
 #include "convert_test_support.h"
 
@@ -194,6 +195,33 @@ TEST(QuizWriterTest, SkippedRecordsAreReportedInInputOrder) {
     EXPECT_EQ(report.skipped[0].where, "line 2");
     EXPECT_EQ(report.skipped[1].where, "line 4");
     EXPECT_EQ(report.skipped[2].where, "line 6");
+}
+
+// Answers in another script convert whole, and the report says that the
+// judge, which compares words of A-Z and digits, can never accept them.
+TEST(QuizWriterTest, AnswersWithoutJudgedWordsAreCountedInANote) {
+    const std::vector<CQuizRecord> records = {
+        Record("house", {"\xD0\xB4\xD0\xBE\xD0\xBC"}), Record("capital", {"Paris"}),
+        Record("water", {"\xCE\xBD\xCE\xB5\xCF\x81\xCF\x8C", "H2O"}), Record("sign", {"?!"})};
+    CConvertReport report;
+    const std::string text = WriteQuizText(records, report);
+    EXPECT_EQ(report.converted, 4);
+    EXPECT_NE(text.find("\xD0\xB4\xD0\xBE\xD0\xBC"), std::string::npos);
+    ASSERT_EQ(report.notes.size(), 1u);
+    EXPECT_EQ(report.notes[0].rfind("3 expected answers without a letter A-Z or a digit", 0), 0u)
+        << report.notes[0];
+
+    CConvertReport plain;
+    WriteQuizText({Record("capital", {"Paris"}), Record("two", {"2"})}, plain);
+    EXPECT_TRUE(plain.notes.empty());
+
+    // A whole spreadsheet passes the note on to the report a person reads.
+    CConvertReport sheet;
+    std::string quiz;
+    ASSERT_TRUE(ConvertToQuizText("house,\xD0\xB4\xD0\xBE\xD0\xBC\ncapital,Paris\n",
+                                  EFileFormat::Csv, CConvertOptions{}, quiz, sheet));
+    ASSERT_EQ(sheet.notes.size(), 1u);
+    EXPECT_EQ(sheet.notes[0].rfind("1 expected answer without", 0), 0u) << sheet.notes[0];
 }
 
 // Records made of the pieces the loader treats specially, in every arrangement
