@@ -1,12 +1,14 @@
 #include "convert/html_text.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
 
-#include "text/ascii.h"
+#include "convert/html_references.h"
 #include "text/encoding.h"
 
 bool HasMarkup(std::string_view field) {
@@ -67,79 +69,65 @@ std::string CollapseBlanks(std::string_view text) {
 struct CHtmlDocFree {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
+
+// The field as the parser gets it: every character reference this program
+// knows (all of HTML's names, which the parser's older table lacks, and the
+// numbers as a browser reads them) written as a plain decimal reference, any
+// other "&" as "&amp;", so that it shows as written.
+std::string NumberedReferences(std::string_view field) {
+    std::string out;
+    out.reserve(field.size() + field.size() / 8);
+    for (size_t i = 0; i < field.size();) {
+        char32_t cp[2] = {0, 0};
+        size_t length = 0;
+        if (field[i] != '&') {
+            out += field[i++];
+        } else if (!DecodeHtmlReference(field, i, cp, length)) {
+            out += "&amp;";
+            ++i;
+        } else {
+            for (const char32_t one : cp)
+                if (one != 0)
+                    out += "&#" + std::to_string(static_cast<uint32_t>(one)) + ';';
+            i += length;
+        }
+    }
+    return out;
+}
 } // namespace
 
 std::string HtmlToPlainText(std::string_view field) {
-    if (!HasMarkup(field) || field.size() > static_cast<size_t>(INT32_MAX))
+    if (!HasMarkup(field))
         return CollapseBlanks(DecodeCharacterReferences(field));
-    // The parser decodes the character references itself, so "&lt;b&gt;" stays
-    // text and never turns into markup.
-    const std::string_view prepared = field;
+    // The parser decodes the numbers itself, so "&lt;b&gt;" stays text and
+    // never turns into markup.
+    const std::string prepared = NumberedReferences(field);
+    if (prepared.size() > static_cast<size_t>(INT32_MAX))
+        return CollapseBlanks(DecodeCharacterReferences(field));
     std::unique_ptr<xmlDoc, CHtmlDocFree> doc(
         htmlReadMemory(prepared.data(), static_cast<int>(prepared.size()), nullptr, "UTF-8",
                        HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING));
     if (!doc)
-        return CollapseBlanks(DecodeCharacterReferences(prepared));
+        return CollapseBlanks(DecodeCharacterReferences(field));
     std::string out;
     Collect(doc->children, out);
     return CollapseBlanks(out);
 }
 
-namespace {
-char32_t NamedReference(std::string_view name) {
-    const htmlEntityDesc* entity =
-        htmlEntityLookup(reinterpret_cast<const xmlChar*>(std::string(name).c_str()));
-    return entity ? static_cast<char32_t>(entity->value) : 0;
-}
-} // namespace
-
 std::string DecodeCharacterReferences(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '&') {
-            out += text[i];
+    for (size_t i = 0; i < text.size();) {
+        char32_t cp[2] = {0, 0};
+        size_t length = 0;
+        if (text[i] != '&' || !DecodeHtmlReference(text, i, cp, length)) {
+            out += text[i++];
             continue;
         }
-        const size_t end = text.find(';', i + 1);
-        if (end == std::string_view::npos || end - i > 40) {
-            out += '&';
-            continue;
-        }
-        const std::string_view body = text.substr(i + 1, end - i - 1);
-        char32_t cp = 0;
-        if (body.size() > 1 && body[0] == '#') {
-            const bool hex = body[1] == 'x' || body[1] == 'X';
-            const std::string_view digits = body.substr(hex ? 2 : 1);
-            bool ok = !digits.empty();
-            for (const char c : digits) {
-                const char l = FoldAscii(c);
-                int v = -1;
-                if (l >= '0' && l <= '9')
-                    v = l - '0';
-                else if (hex && l >= 'a' && l <= 'f')
-                    v = l - 'a' + 10;
-                if (v < 0) {
-                    ok = false;
-                    break;
-                }
-                cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(v);
-                if (cp > 0x10FFFF)
-                    cp = 0x110000;
-            }
-            if (!ok)
-                cp = 0;
-            else if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-                cp = 0xFFFD;
-        } else {
-            cp = NamedReference(body);
-        }
-        if (cp == 0) {
-            out += '&';
-            continue;
-        }
-        AppendUtf8(out, cp);
-        i = end;
+        for (const char32_t one : cp)
+            if (one != 0)
+                AppendUtf8(out, one);
+        i += length;
     }
     return out;
 }

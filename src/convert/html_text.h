@@ -12,6 +12,6 @@ bool HasMarkup(std::string_view field);
 // libxml2's HTML parser, which fetches nothing.
 std::string HtmlToPlainText(std::string_view field);
 
-// Character references decoded (numbers and the names of HTML 4), nothing
-// else changed.
+// Character references decoded as a browser decodes them (every HTML name,
+// and numbers), nothing else changed.
 std::string DecodeCharacterReferences(std::string_view text);

@@ -179,6 +179,12 @@ TEST(DelimitedReaderTest, HtmlBecomesPlainTextWithEveryReferenceDecoded) {
     EXPECT_EQ(HtmlToPlainText("&unknownname; &#0; &#xD800; & alone"),
               "&unknownname; \xEF\xBF\xBD \xEF\xBF\xBD & alone");
     EXPECT_EQ(HtmlToPlainText("1 < 2 and 3 > 2"), "1 < 2 and 3 > 2");
+    // Names newer than libxml2's table, a name for two characters, and the
+    // numbers a browser reads as Windows-1252, in markup and outside it.
+    EXPECT_EQ(HtmlToPlainText("<b>&check;</b> &NotEqualTilde; &#150;&#x80;"),
+              "\xE2\x9C\x93 \xE2\x89\x82\xCC\xB8 \xE2\x80\x93\xE2\x82\xAC");
+    EXPECT_EQ(HtmlToPlainText("&check; &#150; &lt;b&gt;"), "\xE2\x9C\x93 \xE2\x80\x93 <b>");
+    EXPECT_EQ(HtmlToPlainText("<i>&lt;b&gt;x&lt;/b&gt;</i>"), "<b>x</b>");
     EXPECT_TRUE(HasMarkup("a <b>bold</b>"));
     EXPECT_FALSE(HasMarkup("1 < 2"));
 }
