@@ -9,6 +9,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 #include "quiz/question_set.h"
 #include "sound/sound_bank.h"
@@ -287,6 +288,8 @@ std::string MakePagesSelfContained(const std::string& text,
                                    CHtmlExportReport& report) {
     std::string out;
     out.reserve(text.size());
+    // A picture many pages name is read and encoded once; "" for one not found.
+    std::unordered_map<std::string, std::string> addresses;
     size_t at = 0;
     while (at < text.size()) {
         const size_t open = text.find('<', at);
@@ -338,8 +341,10 @@ std::string MakePagesSelfContained(const std::string& text,
             std::string path;
             if ((EqualNoCase(name, "src") || EqualNoCase(name, "background")) &&
                 LocalPath(value, path)) {
-                if (const std::string address = PictureAddress(path, pictureFolders);
-                    !address.empty()) {
+                auto [known, fresh] = addresses.try_emplace(path);
+                if (fresh)
+                    known->second = PictureAddress(path, pictureFolders);
+                if (const std::string& address = known->second; !address.empty()) {
                     out.append(name);
                     out += "=\"" + address + "\"";
                     AddOnce(report.embeddedPictures, value);
@@ -390,9 +395,14 @@ std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizN
         {kHeadingMarker, HtmlEscaped(name)},
         {kQuizMarker, data},
     };
+    // Each marker is looked for after the last fill, so a quiz name that holds
+    // a marker's text cannot draw the next fill into itself.
+    size_t from = 0;
     for (const auto& [marker, fill] : fills) {
-        if (const size_t at = page.find(marker); at != std::string::npos)
+        if (const size_t at = page.find(marker, from); at != std::string::npos) {
             page.replace(at, std::strlen(marker), fill);
+            from = at + fill.size();
+        }
     }
     return page;
 }

@@ -166,6 +166,13 @@ TEST_F(CHtmlExportTest, ThePageCarriesTheQuizCuesAndIgnoreListBehindItsMarkers) 
     EXPECT_EQ(Carried(page, "\"Start1.wav\""), "<absent>");
     // The player's script is left exactly as it was built.
     EXPECT_NE(page.find("<script>player</script>"), std::string::npos);
+
+    // A name holding the markers' own text is a name: the data still goes
+    // where the player reads it, not into the title.
+    const std::string named = ComposeQuizPage(player, "@TORVI_HEADING@@TORVI_QUIZ@.txt", quiz);
+    EXPECT_EQ(Carried(named, "\"quiz\""), quiz);
+    EXPECT_NE(named.find("<title>Halvan Torvi - @TORVI_HEADING@@TORVI_QUIZ@.txt</title>"),
+              std::string::npos);
 }
 
 TEST_F(CHtmlExportTest, WritesOnlyANewFileAndOnlyForAQuizThatLoads) {
