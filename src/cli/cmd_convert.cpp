@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <span>
+#include <sys/stat.h>
 #include <vector>
 
 #include "check/quiz_checker.h"
@@ -14,6 +15,15 @@
 #include "ui/program_paths.h"
 
 namespace {
+// The same name, or another name (a path spelt otherwise, a hard link, a link)
+// of the same file.
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return a == b || (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+                      first.st_dev == second.st_dev && first.st_ino == second.st_ino);
+}
+
 bool WriteQuiz(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
     if (!quiz.quizText.empty()) {
         out.assign(quiz.quizText);
@@ -251,7 +261,7 @@ public:
         } else {
             to = FormatNamed(from == EFileFormat::Quiz ? "csv" : "quiz");
         }
-        if (m_strOutput != "-" && m_strOutput == m_strInput)
+        if (m_strOutput != "-" && IsSameFile(m_strOutput, m_strInput))
             return ReportUsageError(err, "the output would replace the input");
 
         const std::string name = TerminalText(m_strInput);

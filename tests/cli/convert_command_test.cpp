@@ -132,6 +132,18 @@ TEST_F(ConvertCommand, ExistingOutputIsReplacedOnlyWithForceAndThroughARename) {
     EXPECT_EQ(Listing(), (std::vector<std::string>{"words.kvtml", "words.txt"}));
 }
 
+TEST_F(ConvertCommand, InputIsNeverTheOutputByAnotherNameEvenWithForce) {
+    const std::string input = m_dir.Write("quiz.txt", "option:PercentForCorrect:0.9\nq\na\n");
+    const std::string other = m_dir.File("other.txt");
+    ASSERT_EQ(link(input.c_str(), other.c_str()), 0);
+    for (const std::string& output : {m_dir.Path() + "/./quiz.txt", other}) {
+        const CRunResult r = Run({input, "-o", output, "--force", "--to", "quiz"});
+        EXPECT_EQ(r.exitCode, 2) << output;
+        EXPECT_EQ(r.err, "torvi-cli: the output would replace the input\n") << output;
+    }
+    EXPECT_EQ(ReadFile(input), "option:PercentForCorrect:0.9\nq\na\n");
+}
+
 TEST_F(ConvertCommand, NothingIsWrittenThroughALinkOrLeftBehindOnFailure) {
     const std::string input = m_dir.Write("words.kvtml", kVocabulary);
     const std::string target = m_dir.Write("target.txt", "precious\n");
