@@ -332,7 +332,11 @@ bool ReadKvtml(std::string_view bytes, const CConvertOptions& options,
                std::vector<CQuizRecord>& records, CConvertReport& report) {
     // Entities a file declares for itself are the way to a file on the disk, to
     // the network, or to an expansion without end; no vocabulary file needs one.
-    if (bytes.find("<!ENTITY") != std::string_view::npos) {
+    // In UTF-16 the declaration's bytes stand apart, so such a file is looked
+    // at as characters.
+    const bool wide = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+    const std::string characters = wide ? DecodeToUtf8(bytes) : std::string();
+    if ((wide ? std::string_view(characters) : bytes).find("<!ENTITY") != std::string_view::npos) {
         report.error = "the file declares XML entities, which are not read";
         return false;
     }

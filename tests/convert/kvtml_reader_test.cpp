@@ -240,6 +240,25 @@ TEST(KvtmlReaderTest, HostileXmlReadsNothingAndFailsWithOneReason) {
     }
 }
 
+// A UTF-16 file declares its entities in characters whose bytes stand apart;
+// it is refused all the same, also when its only use of one is in an attribute.
+TEST(KvtmlReaderTest, EntitiesOfAUtf16FileAreRefusedToo) {
+    const std::string utf8 =
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?><!DOCTYPE kvtml [<!ENTITY z \"0\">]>"
+        "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"/></identifiers><entries>"
+        "<entry id=\"0\"><translation id=\"&z;\"><text>word</text><comment>hint</comment>"
+        "</translation></entry></entries></kvtml>";
+    std::string utf16 = "\xFF\xFE";
+    for (const char32_t cp : DecodeUtf8(utf8)) {
+        utf16 += static_cast<char>(cp & 0xFF);
+        utf16 += static_cast<char>(cp >> 8);
+    }
+    const CRead r = Read(utf16);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.records.empty());
+    EXPECT_NE(r.report.error.find("declares XML entities"), std::string::npos) << r.report.error;
+}
+
 TEST(KvtmlReaderTest, MalformedTruncatedBinaryAndForeignXmlEachFailWithOneLine) {
     const std::string truncated = kTwoLanguages.substr(0, kTwoLanguages.size() / 2);
     std::string binary(4096, '\0');
