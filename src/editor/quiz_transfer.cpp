@@ -59,7 +59,28 @@ CImportedQuiz ConvertForEditor(const QString& path) {
     return result;
 }
 
-bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes, QString& error) {
+namespace {
+// Writes bytes as a save does: a new file renamed over the old one, or, for a
+// file with several names, into the file itself after a copy into
+// backupFolder, which a note then names.
+bool WriteExport(const QString& path, std::string_view bytes, const std::string& backupFolder,
+                 QStringList& notes, QString& error) {
+    std::string why;
+    std::string backup;
+    if (!ReplaceFileContents(Utf8FromQString(path), bytes, why, 0666, backupFolder, &backup)) {
+        error = QStringFromUtf8(why);
+        return false;
+    }
+    if (!backup.empty())
+        notes << QStringLiteral("Written into the file itself, which has other names (hard "
+                                "links); the file as it was is kept in %1")
+                     .arg(QStringFromUtf8(backup));
+    return true;
+}
+} // namespace
+
+bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes, QString& error,
+                const std::string& backupFolder) {
     const QString ending = QFileInfo(path).suffix().toLower();
     CConvertReport report;
     std::string bytes;
@@ -73,13 +94,8 @@ bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes
         error = QStringFromUtf8(report.error);
         return false;
     }
-    std::string why;
-    if (!ReplaceFileContents(Utf8FromQString(path), bytes, why)) {
-        error = QStringFromUtf8(why);
-        return false;
-    }
     notes = ReportLines(report);
-    return true;
+    return WriteExport(path, bytes, backupFolder, notes, error);
 }
 
 bool CQuizEditorWindow::ImportFile(const QString& path) {
@@ -104,7 +120,7 @@ namespace {
 // A web page carries the quiz text as it would be saved, with the pictures its
 // pages name found beside the quiz's file.
 bool ExportWebPage(const std::string& quizBytes, const QString& quizPath, const QString& path,
-                   QStringList& notes, QString& error) {
+                   const std::string& backupFolder, QStringList& notes, QString& error) {
     const QFileInfo quiz(quizPath.isEmpty() ? QDir::current().filePath(QStringLiteral("quiz.txt"))
                                             : quizPath);
     std::string page;
@@ -112,15 +128,14 @@ bool ExportWebPage(const std::string& quizBytes, const QString& quizPath, const 
     CHtmlExportReport report;
     if (!MakeQuizPage(quizBytes, Utf8FromQString(quiz.completeBaseName() + QStringLiteral(".txt")),
                       Utf8FromQString(quiz.absolutePath()) + "/", FindSupportDirectory(), page,
-                      report, why) ||
-        !ReplaceFileContents(Utf8FromQString(path), page, why)) {
+                      report, why)) {
         error = QStringFromUtf8(why);
         return false;
     }
     notes.clear();
     for (const std::string& line : ::ReportLines(report))
         notes << QStringFromUtf8(line);
-    return true;
+    return WriteExport(path, page, backupFolder, notes, error);
 }
 } // namespace
 
@@ -136,9 +151,10 @@ bool CQuizEditorWindow::ExportFile(const QString& path, QStringList* notes) {
     QString error;
     const QString ending = QFileInfo(path).suffix().toLower();
     const bool webPage = ending == QStringLiteral("html") || ending == QStringLiteral("htm");
+    const std::string backupFolder = Utf8FromQString(BackupFolder());
     if (webPage ? !ExportWebPage(EncodeQuizTextLoosely(Utf8FromQString(EditorText()), m_format),
-                                 m_strPath, path, said, error)
-                : !ExportQuiz(*m_pSet, path, said, error)) {
+                                 m_strPath, path, backupFolder, said, error)
+                : !ExportQuiz(*m_pSet, path, said, error, backupFolder)) {
         m_prompts.ShowError(this, QStringLiteral("Torvi Quiz Editor"),
                             QStringLiteral("%1 cannot be written: %2").arg(path, error));
         return false;

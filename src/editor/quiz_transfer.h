@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 
 class CQuestionSet;
 
@@ -20,6 +21,8 @@ struct CImportedQuiz {
 CImportedQuiz ConvertForEditor(const QString& path);
 
 // Writes set, as the file name's ending says (.kvtml, .tsv or .tab, else CSV),
-// through a new file renamed into place. notes receives what the format could
-// not hold; false, with error, when nothing was written.
-bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes, QString& error);
+// through a new file renamed into place (a file with several names is written
+// in place after a copy into backupFolder, as a save does). notes receives
+// what the format could not hold; false, with error, when nothing was written.
+bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes, QString& error,
+                const std::string& backupFolder = {});

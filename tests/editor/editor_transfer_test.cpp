@@ -2,8 +2,11 @@
 // new, unsaved quiz with what was left out in the problem list, and the quiz
 // goes out as KVTML or CSV that reads back the same.
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QtTest>
+#include <unistd.h>
 
 #include "app/torvi_app.h"
 #include "convert/quiz_import.h"
@@ -93,6 +96,25 @@ private slots:
         f.ReplaceText(QStringLiteral("A question with no answer block\n"));
         QVERIFY(!f.Window().ExportFile(f.Path(QStringLiteral("bad.csv"))));
         QVERIFY(!QFileInfo::exists(f.Path(QStringLiteral("bad.csv"))));
+    }
+
+    // An export over a file with other names keeps them all pointing at it,
+    // as a save does: written in place, after a copy of what it held.
+    void ExportOverAFileWithTwoNamesWritesItInPlaceAfterABackup() {
+        CEditorFixture f;
+        f.WriteFile(QStringLiteral("out.csv"), "old,sheet\n");
+        const QByteArray path = QFile::encodeName(f.Path(QStringLiteral("out.csv")));
+        const QByteArray other = QFile::encodeName(f.Path(QStringLiteral("shared.csv")));
+        QVERIFY(link(path.constData(), other.constData()) == 0);
+        f.ReplaceText(QStringLiteral("Capital of Italy?\nRome\n"));
+        QStringList notes;
+        QVERIFY(f.Window().ExportFile(f.Path(QStringLiteral("out.csv")), &notes));
+        QCOMPARE(f.ReadFile(QStringLiteral("shared.csv")), f.ReadFile(QStringLiteral("out.csv")));
+        QVERIFY(f.ReadFile(QStringLiteral("shared.csv")).contains("Rome"));
+        QVERIFY2(notes.join(u'\n').contains(QStringLiteral("the file as it was is kept in")),
+                 qPrintable(notes.join(u'\n')));
+        const QDir backups(f.Window().BackupFolder());
+        QCOMPARE(backups.entryList(QDir::Files).size(), 1);
     }
 
     // The browser player comes from the support files of the running program;
