@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <optional>
 #include <vector>
 
 #include <QCoreApplication>
@@ -134,13 +135,16 @@ CPlatformChoice ChooseWindowPlatforms(const CPlatformProbe& probe) {
     if (!probe.chosen.empty()) {
         // The user's own list, in the user's order, less what cannot start;
         // platforms without a display (offscreen, vnc, ...) are taken on trust.
+        // Each display is asked once, however many entries name it.
+        std::optional<std::string> wayland;
+        std::optional<std::string> x;
         for (const std::string& entry : SplitList(probe.chosen)) {
             const std::string name = entry.substr(0, entry.find(':'));
             std::string problem;
             if (IsWaylandPlatform(name))
-                problem = WaylandProblem(probe);
+                problem = wayland ? *wayland : *(wayland = WaylandProblem(probe));
             else if (name == "xcb")
-                problem = XProblem(probe);
+                problem = x ? *x : *(x = XProblem(probe));
             if (problem.empty())
                 platforms.push_back(entry);
             else
@@ -155,10 +159,15 @@ CPlatformChoice ChooseWindowPlatforms(const CPlatformProbe& probe) {
     if (probe.waylandDisplay.empty() && !probe.waylandSocket && probe.xDisplay.empty())
         return {{}, "no display found (DISPLAY and WAYLAND_DISPLAY are unset)"};
     const std::string wayland = WaylandProblem(probe);
-    if (wayland.empty())
+    if (wayland.empty()) {
         platforms.push_back("wayland");
-    else
-        problems.push_back(wayland);
+        // X stays behind Wayland untried: on a Wayland desktop a connection
+        // made only to ask would start Xwayland for nothing.
+        if (!probe.xDisplay.empty() && probe.xPlugin)
+            platforms.push_back("xcb");
+        return {Join(platforms, ";"), {}};
+    }
+    problems.push_back(wayland);
     const std::string x = XProblem(probe);
     if (x.empty())
         platforms.push_back("xcb");

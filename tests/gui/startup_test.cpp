@@ -154,8 +154,9 @@ private slots:
     // in the user's order less what cannot start.
     void PlatformsAreChosenFromWhatAnswers() {
         int waylandAsked = 0;
+        int xAsked = 0;
         // Both displays set, both plugins there, both answering.
-        const auto both = [&waylandAsked] {
+        const auto both = [&waylandAsked, &xAsked] {
             CPlatformProbe probe;
             probe.waylandDisplay = "wayland-0";
             probe.xDisplay = ":0";
@@ -164,10 +165,21 @@ private slots:
                 ++waylandAsked;
                 return true;
             };
-            probe.xAnswers = [] { return true; };
+            probe.xAnswers = [&xAsked] {
+                ++xAsked;
+                return true;
+            };
             return probe;
         };
         QCOMPARE(ChooseWindowPlatforms(both()).platforms, std::string("wayland;xcb"));
+        // Where Wayland answers, X is kept behind it without being asked, so no
+        // X server is started for the question.
+        QCOMPARE(xAsked, 0);
+        CPlatformProbe twice = both();
+        twice.chosen = "wayland;wayland-egl;xcb";
+        waylandAsked = 0;
+        QCOMPARE(ChooseWindowPlatforms(twice).platforms, std::string("wayland;wayland-egl;xcb"));
+        QCOMPARE(waylandAsked, 1);
 
         CPlatformProbe noPlugin = both();
         noPlugin.waylandPlugin = false;
