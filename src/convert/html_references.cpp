@@ -24,14 +24,6 @@ constexpr CNamedReference kNamedReferences[] = {
 #include "html_entities.inc"
 };
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 const CNamedReference* FindNamedReference(std::string_view name) {
     const auto* end = std::end(kNamedReferences);
     const auto* found = std::lower_bound(

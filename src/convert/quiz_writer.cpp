@@ -10,23 +10,12 @@
 #include "text/encoding.h"
 
 namespace {
-bool StartsNoCase(std::string_view text, std::string_view prefix) {
-    return StartsWithNoCase(text, prefix);
-}
-
-bool ContainsNoCase(std::string_view text, std::string_view needle) {
-    for (size_t i = 0; i + needle.size() <= text.size(); ++i)
-        if (StartsNoCase(text.substr(i), needle))
-            return true;
-    return false;
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
 bool StartsHtml(std::string_view text) {
-    return StartsNoCase(text, "<html") || StartsNoCase(text, "<!DOCTYPE");
+    return StartsWithNoCase(text, "<html") || StartsWithNoCase(text, "<!DOCTYPE");
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -146,7 +135,8 @@ std::string WhyNotWritable(const CQuizRecord& r, bool first) {
     }
     if (!first && (r.question[0] == ';' || r.question[0] == '~'))
         return "the question starts with ';' or '~'";
-    if (first && (StartsNoCase(r.question, "option:") || r.question.starts_with("\xEF\xBB\xBF")))
+    if (first &&
+        (StartsWithNoCase(r.question, "option:") || r.question.starts_with("\xEF\xBB\xBF")))
         return "the first question starts like an option line";
     if (std::string why = WhyNotAnswers(r); !why.empty())
         return why;

@@ -6,13 +6,6 @@
 #include "text/ascii.h"
 
 namespace {
-bool ContainsNoCase(std::string_view text, std::string_view part) {
-    for (size_t i = 0; i + part.size() <= text.size(); ++i)
-        if (StartsWithNoCase(text.substr(i), part))
-            return true;
-    return false;
-}
-
 bool IsMark(char c) {
     return c == '/' || c == '\\';
 }

@@ -202,10 +202,6 @@ std::string PictureAddress(const std::string& path, const std::vector<std::strin
     return {};
 }
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 bool IsNameCharacter(char c) {
     return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':';
 }
@@ -239,13 +235,6 @@ bool LeavesThePage(std::string_view value) {
         return false;
     return value.find("//") != std::string_view::npos ||
            value.find(':') == std::string_view::npos || StartsWithNoCase(value, "file:");
-}
-
-bool ContainsNoCase(std::string_view text, std::string_view part) {
-    for (size_t at = 0; at + part.size() <= text.size(); ++at)
-        if (StartsWithNoCase(text.substr(at), part))
-            return true;
-    return false;
 }
 
 void AddOnce(std::vector<std::string>& list, const std::string& item) {

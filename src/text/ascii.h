@@ -30,3 +30,20 @@ constexpr bool EqualNoCase(std::string_view a, std::string_view b) noexcept {
 constexpr bool StartsWithNoCase(std::string_view text, std::string_view prefix) noexcept {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
+
+// True when part stands anywhere in text.
+constexpr bool ContainsNoCase(std::string_view text, std::string_view part) noexcept {
+    for (size_t at = 0; at + part.size() <= text.size(); ++at) {
+        if (StartsWithNoCase(text.substr(at), part))
+            return true;
+    }
+    return false;
+}
+
+constexpr bool IsAsciiLetter(char c) noexcept {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+constexpr bool IsAsciiDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}

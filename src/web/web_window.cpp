@@ -17,14 +17,6 @@ bool IsBox(int box) {
 // The frame is handed text, so the page's bytes are read here as a browser
 // reads a file: by the character set the page declares, and a page that
 // declares none as UTF-8 when it is valid UTF-8, else as Windows-1252.
-bool ContainsNoCase(std::string_view text, std::string_view part) {
-    for (size_t at = 0; at + part.size() <= text.size(); ++at) {
-        if (StartsWithNoCase(text.substr(at), part))
-            return true;
-    }
-    return false;
-}
-
 std::string PageAsUtf8(const std::string& bytes) {
     const std::string_view head = std::string_view(bytes).substr(0, 1024);
     if (ContainsNoCase(head, "charset=iso-8859-1") || ContainsNoCase(head, "charset=windows-1252"))
