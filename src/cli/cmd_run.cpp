@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "judge/answer_judge.h"
+#include "quiz/random_source.h"
 #include "sound/sdl_audio_player.h"
 #include "terminal/line_editor.h"
 #include "terminal/run_folder.h"
@@ -152,19 +153,6 @@ private:
             choice = EColourChoice::Never;
         else
             return false;
-        return true;
-    }
-
-    static bool ParseSeed(const std::string& text, uint64_t& seed) {
-        if (text.empty() || text.size() > 19)
-            return false;
-        uint64_t value = 0;
-        for (const char c : text) {
-            if (c < '0' || c > '9')
-                return false;
-            value = value * 10 + static_cast<uint64_t>(c - '0');
-        }
-        seed = value;
         return true;
     }
 

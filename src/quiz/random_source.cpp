@@ -106,3 +106,24 @@ void SeedLags(uint64_t seed, int32_t& first, int32_t& second, int32_t& third) {
     second = static_cast<int32_t>((seed / kRandomTableSize) % kRandomTableSize);
     third = static_cast<int32_t>((seed / (kRandomTableSize * kRandomTableSize)) % kRandomTableSize);
 }
+
+void SeedRandomFrom(uint64_t seed) {
+    int32_t first = 0;
+    int32_t second = 0;
+    int32_t third = 0;
+    SeedLags(seed, first, second, third);
+    SetRandomLags(first, second, third);
+}
+
+bool ParseSeed(std::string_view text, uint64_t& seed) {
+    if (text.empty() || text.size() > 19)
+        return false;
+    uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    seed = value;
+    return true;
+}

@@ -169,13 +169,8 @@ int CRunSession::Run() {
     }
     // The question set seeded the random source when it was built; a seed given
     // on the command line replaces that choice.
-    if (m_options.seed) {
-        int32_t first = 0;
-        int32_t second = 0;
-        int32_t third = 0;
-        SeedLags(*m_options.seed, first, second, third);
-        SetRandomLags(first, second, third);
-    }
+    if (m_options.seed)
+        SeedRandomFrom(*m_options.seed);
 
     m_dlg.OnInitDialog();
     if (m_options.jumbled)

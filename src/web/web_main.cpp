@@ -36,18 +36,6 @@ bool IsPlainName(const std::string& name) {
            name.size() < 256;
 }
 
-// The seed as the address gives it: decimal digits only, small enough to hold.
-bool ParseSeed(const char* text, uint64_t& seed) {
-    if (!text || !*text)
-        return false;
-    seed = 0;
-    for (const char* c = text; *c; ++c) {
-        if (*c < '0' || *c > '9' || c - text >= 19)
-            return false;
-        seed = seed * 10 + static_cast<uint64_t>(*c - '0');
-    }
-    return true;
-}
 } // namespace
 
 extern "C" {
@@ -83,13 +71,9 @@ EMSCRIPTEN_KEEPALIVE void torvi_start(const char* seed, int jumbled) {
     if (chdir(kQuizFolder) != 0)
         return;
     g_player = std::make_unique<CPlayer>();
-    if (uint64_t number = 0; ParseSeed(seed, number)) {
-        int32_t first = 0;
-        int32_t second = 0;
-        int32_t third = 0;
-        SeedLags(number, first, second, third);
-        SetRandomLags(first, second, third);
-    }
+    // The seed as the address gives it, read as torvi-cli run --seed reads it.
+    if (uint64_t number = 0; seed && ParseSeed(seed, number))
+        SeedRandomFrom(number);
     CTorviDlg& dlg = g_player->dlg;
     dlg.OnInitDialog();
     if (jumbled)
