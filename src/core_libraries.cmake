@@ -8,12 +8,34 @@ add_library(torvi_pattern STATIC ${TORVI_CORE_SOURCE_DIR}/pattern/pattern.cpp ${
 target_include_directories(torvi_pattern PUBLIC ${TORVI_CORE_SOURCE_DIR})
 target_link_libraries(torvi_pattern PRIVATE torvi_warnings)
 
-# Text: the text buffer, the item list, UTF-8 and Windows-1252.
+# Text: the text buffer, the item list, UTF-8 and Windows-1252, and the Unicode
+# tables the judge folds words with, made at build time from the Unicode
+# Character Database that Debian's unicode-data package installs.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(TORVI_UNICODE_DATA_DIR /usr/share/unicode CACHE PATH
+    "The Unicode Character Database (UnicodeData.txt and the rest)")
+if(NOT EXISTS ${TORVI_UNICODE_DATA_DIR}/UnicodeData.txt)
+    message(FATAL_ERROR "No Unicode Character Database in ${TORVI_UNICODE_DATA_DIR}: install "
+        "Debian's unicode-data package (scripts/install-deps does), or set TORVI_UNICODE_DATA_DIR")
+endif()
+set(TORVI_UNICODE_TABLES ${CMAKE_CURRENT_BINARY_DIR}/generated/unicode_tables.inc)
+add_custom_command(OUTPUT ${TORVI_UNICODE_TABLES}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/generated
+    COMMAND Python3::Interpreter ${TORVI_CORE_SOURCE_DIR}/text/make_unicode_tables.py
+            ${TORVI_UNICODE_DATA_DIR} ${TORVI_UNICODE_TABLES}
+    DEPENDS ${TORVI_CORE_SOURCE_DIR}/text/make_unicode_tables.py
+            ${TORVI_UNICODE_DATA_DIR}/UnicodeData.txt
+            ${TORVI_UNICODE_DATA_DIR}/DerivedNormalizationProps.txt
+            ${TORVI_UNICODE_DATA_DIR}/CaseFolding.txt
+    COMMENT "Making the Unicode tables")
 add_library(torvi_text STATIC
     ${TORVI_CORE_SOURCE_DIR}/text/ascii.h
     ${TORVI_CORE_SOURCE_DIR}/text/text_buffer.cpp ${TORVI_CORE_SOURCE_DIR}/text/text_buffer.h
     ${TORVI_CORE_SOURCE_DIR}/text/item_list.cpp ${TORVI_CORE_SOURCE_DIR}/text/item_list.h
-    ${TORVI_CORE_SOURCE_DIR}/text/encoding.cpp ${TORVI_CORE_SOURCE_DIR}/text/encoding.h)
+    ${TORVI_CORE_SOURCE_DIR}/text/encoding.cpp ${TORVI_CORE_SOURCE_DIR}/text/encoding.h
+    ${TORVI_CORE_SOURCE_DIR}/text/unicode_fold.cpp ${TORVI_CORE_SOURCE_DIR}/text/unicode_fold.h
+    ${TORVI_UNICODE_TABLES})
+target_include_directories(torvi_text PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
 target_link_libraries(torvi_text PUBLIC torvi_pattern PRIVATE torvi_warnings)
 
 # The judge: splitting answers into words and comparing them.

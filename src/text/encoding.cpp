@@ -54,6 +54,61 @@ constexpr uint16_t kCp1252High[32] = {
 
 } // namespace
 
+void AppendCodePoints(std::string_view bytes, bool utf8, std::u32string& out) {
+    const size_t n = bytes.size();
+    size_t i = 0;
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        if (!utf8) {
+            out.push_back(c <= 0x9F ? kCp1252High[c - 0x80] : c);
+            ++i;
+            continue;
+        }
+        // The lead byte gives the length and the range of the second byte, which
+        // rules out overlong forms, surrogates and values past U+10FFFF.
+        int extra = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        char32_t cp = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        size_t used = 1;
+        bool whole = extra > 0;
+        for (int k = 1; k <= extra; ++k, low = 0x80, high = 0xBF) {
+            if (i + used >= n) {
+                whole = false;
+                break;
+            }
+            const auto cc = static_cast<unsigned char>(bytes[i + used]);
+            if (cc < low || cc > high) {
+                whole = false;
+                break;
+            }
+            cp = (cp << 6) | (cc & 0x3F);
+            ++used;
+        }
+        out.push_back(whole ? cp : char32_t{0xFFFD});
+        i += used;
+    }
+}
+
 std::string ToUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes))
         return std::string(bytes);

@@ -1,0 +1,29 @@
+// Unicode as the answer judge reads words in any script: which code points make
+// words, normalization to NFKC, and the caseless form words are compared by.
+// Every table comes from the Unicode Character Database at build time
+// (make_unicode_tables.py), so a verdict is the same on every machine and in
+// the browser player.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The Unicode version of the tables, e.g. "15.0.0".
+const char* GetUnicodeVersion();
+
+// General category L, M or N, or a zero-width non-joiner or joiner.
+bool IsWordCodePoint(char32_t c);
+// General category Mn, the accents that Accents:Optional takes off.
+bool IsNonspacingMark(char32_t c);
+uint8_t GetCombiningClass(char32_t c);
+
+// Normalization Forms KC, C and D of text, in place.
+void NormalizeNfkc(std::u32string& text);
+void NormalizeNfc(std::u32string& text);
+void NormalizeNfd(std::u32string& text);
+
+// The form words are compared by, of a text already in NFKC: its NFKC_Casefold
+// (full case folding, compatibility forms and default-ignorable code points
+// gone); withoutAccents then takes every nonspacing mark off its canonical
+// decomposition and composes the rest again. out is replaced.
+void FoldCaseless(std::u32string_view nfkcText, bool withoutAccents, std::u32string& out);
