@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "text/ascii.h"
+#include "text/encoding.h"
+#include "text/unicode_fold.h"
 
 namespace {
 constexpr const char* kJoiningCharacters = "#$%&()*+-/<=>@[]^{}";
@@ -38,34 +40,67 @@ struct CByteClasses {
 };
 constexpr CByteClasses kClasses;
 
-// A word of four or more bytes loses one final s: plural and singular meet.
-int32_t LengthWithoutFinalS(const char* word, int32_t length) {
+unsigned char ClassOfPoint(char32_t c) {
+    if (c < 0x80)
+        return kClasses.Of(static_cast<char>(c));
+    return IsWordCodePoint(c) ? kWord : kSeparator;
+}
+
+unsigned char ClassOfByte(char c) {
+    return kClasses.Of(c);
+}
+
+// A word of four or more characters loses one final s: plural and singular meet.
+template <typename Char> int32_t LengthWithoutFinalS(const Char* word, int32_t length) {
     if (length >= 4 && (word[length - 1] == 's' || word[length - 1] == 'S'))
         return length - 1;
     return length;
 }
 
-// Calls add(start, length) for every word of the text, in order.
-template <typename OnWord> void ForEachWord(const char* text, int32_t length, OnWord&& add) {
+// Calls add(start, length) for every word of the text, in order: bytes under the
+// ASCII rule, code points under a Unicode rule.
+template <typename Char, typename ClassOf, typename OnWord>
+void ForEachWordOf(const Char* text, int32_t length, ClassOf classOf, OnWord&& add) {
     int32_t i = 0;
     for (;;) {
-        while (i < length && kClasses.Of(text[i]) != kWord)
+        while (i < length && classOf(text[i]) != kWord)
             ++i;
         if (i >= length)
             return;
         const int32_t start = i;
-        while (i < length && kClasses.Of(text[i]) == kWord)
+        while (i < length && classOf(text[i]) == kWord)
             ++i;
         // Joining characters glue the next run of letters and digits onto the word.
-        while (i < length && kClasses.Of(text[i]) == kJoining) {
+        while (i < length && classOf(text[i]) == kJoining) {
             ++i;
-            while (i < length && kClasses.Of(text[i]) == kWord)
+            while (i < length && classOf(text[i]) == kWord)
                 ++i;
         }
         add(text + start, LengthWithoutFinalS(text + start, i - start));
         if (i >= length)
             return;
     }
+}
+
+template <typename OnWord> void ForEachWord(const char* text, int32_t length, OnWord&& add) {
+    ForEachWordOf(text, length, ClassOfByte, add);
+}
+
+bool IsAsciiText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// An ignore entry's caseless form: read, normalized and folded whole, since an
+// entry is one word or none.
+void AppendFoldedEntry(std::string& into, std::string_view entry, EWordRule rule) {
+    std::u32string points;
+    AppendCodePoints(entry, IsValidUtf8(entry), points);
+    NormalizeNfkc(points);
+    std::u32string caseless;
+    FoldCaseless(points, rule == EWordRule::UnicodeWithoutAccents, caseless);
+    for (const char32_t c : caseless)
+        AppendUtf8(into, c);
 }
 
 void AddWord(CTextList& words, const char* word, int32_t length) {
@@ -171,38 +206,94 @@ int32_t CTextLength(const char* text) {
 }
 } // namespace
 
-const CAnswerJudge::CIgnoreIndex& CAnswerJudge::IgnoreIndex() const {
-    if (m_index.built && m_index.changes == ignoreWords.GetChangeCount())
-        return m_index;
-    m_index.folded.clear();
-    m_index.entries.clear();
-    m_index.holdsNul = false;
-    m_index.entries.reserve(static_cast<size_t>(ignoreWords.GetCount()));
+const CAnswerJudge::CIgnoreIndex& CAnswerJudge::IgnoreIndex(EWordRule rule) const {
+    CIgnoreIndex& index = rule == EWordRule::Ascii ? m_index : m_unicodeIndex;
+    if (index.built && index.changes == ignoreWords.GetChangeCount() && index.rule == rule)
+        return index;
+    index.folded.clear();
+    index.entries.clear();
+    index.holdsNul = false;
+    index.entries.reserve(static_cast<size_t>(ignoreWords.GetCount()));
     for (int32_t slot = 0; slot < ignoreWords.GetCount(); ++slot) {
         const CTextBuffer* entry = ignoreWords.GetAt(slot);
         if (!entry)
             continue;
         const std::string_view text = ViewOf(*entry);
-        m_index.holdsNul = m_index.holdsNul || text.find('\0') != std::string_view::npos;
-        m_index.entries.push_back({static_cast<uint32_t>(m_index.folded.size()),
-                                   static_cast<uint32_t>(text.size()), slot});
-        AppendFolded(m_index.folded, text);
+        index.holdsNul = index.holdsNul || text.find('\0') != std::string_view::npos;
+        const size_t offset = index.folded.size();
+        if (rule == EWordRule::Ascii)
+            AppendFolded(index.folded, text);
+        else
+            AppendFoldedEntry(index.folded, text, rule);
+        index.entries.push_back({static_cast<uint32_t>(offset),
+                                 static_cast<uint32_t>(index.folded.size() - offset), slot});
     }
-    const std::string& folded = m_index.folded;
+    index.inListOrder = index.entries;
+    const std::string& folded = index.folded;
     // Stable: entries of one text stay in list order.
-    std::stable_sort(m_index.entries.begin(), m_index.entries.end(),
+    std::stable_sort(index.entries.begin(), index.entries.end(),
                      [&folded](const CIgnoreIndex::CEntry& a, const CIgnoreIndex::CEntry& b) {
                          return FoldedText(folded, a.offset, a.length) <
                                 FoldedText(folded, b.offset, b.length);
                      });
-    m_index.changes = ignoreWords.GetChangeCount();
-    m_index.built = true;
-    return m_index;
+    index.changes = ignoreWords.GetChangeCount();
+    index.rule = rule;
+    index.built = true;
+    return index;
+}
+
+void CAnswerJudge::FoldWords(std::string_view text, ETextSide side, std::string& folded,
+                             std::vector<uint32_t>& ends) const {
+    folded.clear();
+    ends.clear();
+    const auto addEnd = [&] { ends.push_back(static_cast<uint32_t>(folded.size())); };
+    const auto length = static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
+    // ASCII text is its own NFKC, its words are runs of ASCII letters and digits
+    // and its caseless form is lower case: the byte splitter gives the same words.
+    if (IsAsciiText(text)) {
+        ForEachWord(text.data(), length, [&](const char* word, int32_t n) {
+            AppendFolded(folded, std::string_view(word, static_cast<size_t>(n)));
+            addEnd();
+        });
+        return;
+    }
+    thread_local std::u32string points;
+    thread_local std::u32string caseless;
+    points.clear();
+    AppendCodePoints(text.substr(0, static_cast<size_t>(length)),
+                     side == ETextSide::Typed || expectedUtf8, points);
+    NormalizeNfkc(points);
+    const bool withoutAccents = wordRule == EWordRule::UnicodeWithoutAccents;
+    ForEachWordOf(points.data(), static_cast<int32_t>(points.size()), ClassOfPoint,
+                  [&](const char32_t* word, int32_t n) {
+                      FoldCaseless(std::u32string_view(word, static_cast<size_t>(n)),
+                                   withoutAccents, caseless);
+                      for (const char32_t c : caseless)
+                          AppendUtf8(folded, c);
+                      addEnd();
+                  });
+}
+
+template <typename Visit> void CAnswerJudge::ForEachIgnoreEntry(Visit&& visit) const {
+    if (wordRule == EWordRule::Ascii) {
+        for (const CTextBuffer* entry : ignoreWords) {
+            if (entry && !visit(ViewOf(*entry)))
+                return;
+        }
+        return;
+    }
+    const CIgnoreIndex& index = IgnoreIndex(wordRule);
+    for (const CIgnoreIndex::CEntry& entry : index.inListOrder) {
+        if (!visit(FoldedText(index.folded, entry.offset, entry.length)))
+            return;
+    }
 }
 
 template <typename Words>
 std::vector<size_t> CAnswerJudge::FindIgnoredWords(const Words& words, size_t count) const {
-    const CIgnoreIndex& index = IgnoreIndex();
+    // Words under a Unicode rule are caseless forms already, which ASCII folding
+    // leaves as they are.
+    const CIgnoreIndex& index = IgnoreIndex(wordRule);
     // The words by folded text, each text's occurrences in word order.
     std::string folded;
     std::vector<std::pair<std::string_view, size_t>> byText;
@@ -250,7 +341,7 @@ void CAnswerJudge::RemoveIgnoreWord(const char* text) {
     // A short list is looked through; so is one whose entries are not all plain
     // texts (the list compares an entry only up to a NUL byte in it).
     constexpr int32_t kShortList = 64;
-    if (ignoreWords.GetCount() <= kShortList || IgnoreIndex().holdsNul) {
+    if (ignoreWords.GetCount() <= kShortList || IgnoreIndex(EWordRule::Ascii).holdsNul) {
         ignoreWords.RemoveNoCase(text);
         return;
     }
@@ -293,9 +384,20 @@ bool CAnswerJudge::LoadIgnoreWords(const char* ignoreFile) {
     return true;
 }
 
-void CAnswerJudge::SplitWords(const CTextBuffer& text, CTextList& words) const {
-    ForEachWord(text.GetText(), text.GetLength(),
-                [&words](const char* word, int32_t length) { AddWord(words, word, length); });
+void CAnswerJudge::SplitWords(const CTextBuffer& text, CTextList& words, ETextSide side) const {
+    if (wordRule == EWordRule::Ascii) {
+        ForEachWord(text.GetText(), text.GetLength(),
+                    [&words](const char* word, int32_t length) { AddWord(words, word, length); });
+        return;
+    }
+    std::string folded;
+    std::vector<uint32_t> ends;
+    FoldWords(ViewOf(text), side, folded, ends);
+    uint32_t start = 0;
+    for (const uint32_t end : ends) {
+        AddWord(words, folded.data() + start, static_cast<int32_t>(end - start));
+        start = end;
+    }
 }
 
 void CAnswerJudge::RemoveIgnoredWords(CTextList& words, CTextList* removed) const {
@@ -303,18 +405,17 @@ void CAnswerJudge::RemoveIgnoredWords(CTextList& words, CTextList* removed) cons
     if (count == 0)
         return;
     if (count * static_cast<size_t>(ignoreWords.GetCount()) <= kPairwiseLimit) {
-        for (const CTextBuffer* entry : ignoreWords) {
+        ForEachIgnoreEntry([&](std::string_view entry) {
             if (words.GetCount() == 0)
-                return;
-            if (!entry)
-                continue;
-            const int32_t slot = FindWordNoCase(ViewOf(*entry), words);
+                return false;
+            const int32_t slot = FindWordNoCase(entry, words);
             if (slot < 0)
-                continue;
+                return true;
             if (removed)
                 removed->Add(new CTextBuffer(*words.GetAt(slot)));
             words.RemoveRange(slot, slot);
-        }
+            return true;
+        });
         return;
     }
 
@@ -387,26 +488,41 @@ bool CAnswerJudge::IsCorrect(const char* typed, const char* expected) const {
         typed = "";
     if (!expected)
         expected = "";
+    // Under a Unicode rule the words are caseless forms, kept here for the call.
+    thread_local std::string expectedFolded;
+    thread_local std::string typedFolded;
+    thread_local std::vector<uint32_t> ends;
+    const auto gather = [&](const char* text, ETextSide side, std::string& folded,
+                            CWordViews& words) {
+        if (wordRule == EWordRule::Ascii) {
+            ForEachWord(text, CTextLength(text),
+                        [&words](const char* word, int32_t length) { words.Add(word, length); });
+            return;
+        }
+        FoldWords(std::string_view(text, static_cast<size_t>(CTextLength(text))), side, folded,
+                  ends);
+        uint32_t start = 0;
+        for (const uint32_t end : ends) {
+            words.Add(folded.data() + start, static_cast<int32_t>(end - start));
+            start = end;
+        }
+    };
     CWordViews expectedWords;
-    ForEachWord(
-        expected, CTextLength(expected),
-        [&expectedWords](const char* word, int32_t length) { expectedWords.Add(word, length); });
+    gather(expected, ETextSide::Expected, expectedFolded, expectedWords);
 
     const size_t entries = static_cast<size_t>(ignoreWords.GetCount());
     if (expectedWords.Size() * entries <= kPairwiseLimit) {
-        for (const CTextBuffer* entry : ignoreWords) {
+        ForEachIgnoreEntry([&expectedWords](std::string_view text) {
             if (expectedWords.Size() == 0)
-                break;
-            if (!entry)
-                continue;
-            const std::string_view text = ViewOf(*entry);
+                return false;
             for (size_t i = 0; i < expectedWords.Size(); ++i) {
                 if (EqualNoCase(expectedWords[i], text)) {
                     expectedWords.Erase(i);
                     break;
                 }
             }
-        }
+            return true;
+        });
     } else if (expectedWords.Size() > 0) {
         const std::vector<size_t> slots = FindIgnoredWords(expectedWords, expectedWords.Size());
         std::vector<bool> keep(expectedWords.Size(), true);
@@ -418,8 +534,7 @@ bool CAnswerJudge::IsCorrect(const char* typed, const char* expected) const {
         return false; // nothing left to find: 0/0 is no share at all
 
     CWordViews typedWords;
-    ForEachWord(typed, CTextLength(typed),
-                [&typedWords](const char* word, int32_t length) { typedWords.Add(word, length); });
+    gather(typed, ETextSide::Typed, typedFolded, typedWords);
     int32_t found = 0;
     if (expectedWords.Size() * typedWords.Size() <= kPairwiseLimit) {
         for (size_t e = 0; e < expectedWords.Size(); ++e) {

@@ -176,6 +176,8 @@ void FindStrayOptions(const std::vector<char>& text, int32_t textStart, int32_t 
 constexpr std::string_view kOptionKeyword = "option:";
 constexpr std::string_view kDontIgnore = "DontIgnore:";
 constexpr std::string_view kPercentForCorrect = "PercentForCorrect:";
+constexpr std::string_view kWordsOption = "Words:";
+constexpr std::string_view kAccentsOption = "Accents:";
 
 // What the quiz author's report needs from a load, noted as the loader goes.
 // Without a report every call does nothing, so the load is the same either way.
@@ -250,6 +252,24 @@ private:
     std::vector<CBlockLine> m_answerLineStarts;
 };
 
+} // namespace
+
+EWordRule ReadWordRuleOption(std::string_view rest) {
+    const auto valueOf = [rest](std::string_view name) {
+        std::string_view value = rest.substr(name.size());
+        // Blanks an editor left at the end of the line do not hide the option.
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+            value.remove_suffix(1);
+        return value;
+    };
+    if (StartsWithNoCase(rest, kWordsOption) && EqualNoCase(valueOf(kWordsOption), "Unicode"))
+        return EWordRule::Unicode;
+    if (StartsWithNoCase(rest, kAccentsOption) && EqualNoCase(valueOf(kAccentsOption), "Optional"))
+        return EWordRule::UnicodeWithoutAccents;
+    return EWordRule::Ascii;
+}
+
+namespace {
 // One option line's effect on the judge; rest is the line after "option:".
 void ApplyOption(const CTextBuffer& rest, CAnswerJudge& judge) {
     const char* text = rest.GetText();
@@ -263,6 +283,12 @@ void ApplyOption(const CTextBuffer& rest, CAnswerJudge& judge) {
         // Too large a number reads as infinite, which no threshold can be.
         if (value.ParseNumber(at, " ", number, 0.0) && number > 0.0 && std::isfinite(number))
             judge.threshold = number;
+    } else {
+        const EWordRule rule = ReadWordRuleOption(ViewOf(rest));
+        // Accents:Optional reads words as Words:Unicode does, whichever comes first.
+        if (rule == EWordRule::UnicodeWithoutAccents ||
+            (rule == EWordRule::Unicode && judge.wordRule == EWordRule::Ascii))
+            judge.wordRule = rule;
     }
 }
 
@@ -444,12 +470,15 @@ bool CQuestionSet::Load(CQuizFileReader& file, CLoadReport* report) {
     questions.RemoveAll();
     if (!file.IsOpen() || (report && !file.KeepsAll())) {
         // Nothing to read: the caller tells the user the file did not load.
-        m_bUtf8 = true;
+        SetEncoding(true);
         m_lastError.failure = ELoadFailure::CannotOpen;
         notes.Unread(m_lastError);
         return false;
     }
 
+    // Words are read by the judge's own rule unless this quiz's header says
+    // otherwise: a rule holds for the quiz that names it alone.
+    judge.wordRule = EWordRule::Ascii;
     // A UTF-8 byte-order mark is no text: the option header may follow it.
     int32_t position = file.GetTextStart();
     ReadOptionHeader(file, position, judge, notes);
@@ -471,12 +500,12 @@ bool CQuestionSet::Load(CQuizFileReader& file, CLoadReport* report) {
     if (fault.failure != ELoadFailure::None) {
         questions.RemoveAll();
         m_lastError = DescribeFault(file, fault);
-        m_bUtf8 = file.IsUtf8();
+        SetEncoding(file.IsUtf8());
         notes.Failed(m_lastError);
         return false;
     }
     file.Finish();
-    m_bUtf8 = file.IsUtf8();
+    SetEncoding(file.IsUtf8());
     if (file.IsTooLarge()) {
         questions.RemoveAll();
         m_lastError.failure = ELoadFailure::CannotOpen;

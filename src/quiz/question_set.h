@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "judge/answer_judge.h"
@@ -61,6 +62,11 @@ struct CLoadReport {
 
 class CQuizFileReader;
 
+// The word rule an option line asks for (rest: the line after "option:"):
+// "Words:Unicode" or "Accents:Optional", names and values in any letter case;
+// Ascii for any other line.
+EWordRule ReadWordRuleOption(std::string_view rest);
+
 class CQuestionSet {
 public:
     // Reads the ignore list from ignoreFile ("IgnoreW.TXT" in the program) and seeds
@@ -117,6 +123,12 @@ public:
     CTextBuffer explanationText;
 
 private:
+    // Pages and texts follow the file's encoding, and so do the judge's words.
+    void SetEncoding(bool utf8) {
+        m_bUtf8 = utf8;
+        judge.expectedUtf8 = utf8;
+    }
+
     bool m_bUtf8 = true;
     CLoadError m_lastError;
     // Stands in for the current question while there is none, so that a caller

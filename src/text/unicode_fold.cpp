@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "text/encoding.h"
+
 namespace {
 // One row of a mapping: head is count << 21 | first code point. data with bit 31
 // set maps count code points from first, one after another or (bit 22) every
@@ -236,6 +238,17 @@ bool IsNonspacingMark(char32_t c) {
 
 uint8_t GetCombiningClass(char32_t c) {
     return CombiningClassOf(c);
+}
+
+bool HoldsWordBeyondAscii(std::string_view bytes, bool utf8) {
+    const auto beyond = std::find_if(bytes.begin(), bytes.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (beyond == bytes.end())
+        return false;
+    std::u32string points;
+    AppendCodePoints(bytes.substr(static_cast<size_t>(beyond - bytes.begin())), utf8, points);
+    return std::any_of(points.begin(), points.end(),
+                       [](char32_t c) { return c >= 0x80 && IsWordCodePoint(c); });
 }
 
 void NormalizeNfkc(std::u32string& text) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The Unicode version of the tables, e.g. "15.0.0".
 const char* GetUnicodeVersion();
@@ -16,6 +17,11 @@ bool IsWordCodePoint(char32_t c);
 // General category Mn, the accents that Accents:Optional takes off.
 bool IsNonspacingMark(char32_t c);
 uint8_t GetCombiningClass(char32_t c);
+
+// True when the text holds a word code point beyond ASCII: a letter, mark or
+// digit that the ASCII word rule would take for a separator. bytes are UTF-8
+// (anything else reads as U+FFFD) or, when utf8 is false, Windows-1252.
+bool HoldsWordBeyondAscii(std::string_view bytes, bool utf8);
 
 // Normalization Forms KC, C and D of text, in place.
 void NormalizeNfkc(std::u32string& text);

@@ -253,3 +253,17 @@ TEST(UnicodeText, ReadsBrokenUtf8AsReplacementCharacters) {
     EXPECT_EQ(cp1252, U"\u20AC\u00E9\u0178");
 }
 } // namespace
+
+namespace {
+TEST(UnicodeText, TellsWhereTheAsciiRuleLosesLetters) {
+    EXPECT_TRUE(HoldsWordBeyondAscii("Straße", true));
+    EXPECT_TRUE(HoldsWordBeyondAscii("кошка", true));
+    EXPECT_TRUE(HoldsWordBeyondAscii("caf\xE9", false));
+    EXPECT_TRUE(HoldsWordBeyondAscii("x\u0301", true)); // a combining accent alone
+    EXPECT_FALSE(HoldsWordBeyondAscii("Paris (France)", true));
+    // Punctuation, symbols and spaces beyond ASCII lose nothing.
+    EXPECT_FALSE(HoldsWordBeyondAscii("«Paris» – 5 €\u00A0", true));
+    EXPECT_FALSE(HoldsWordBeyondAscii("\x93Paris\x94 \x80", false));
+    EXPECT_FALSE(HoldsWordBeyondAscii("\xFF\xFE", true));
+}
+} // namespace
