@@ -74,6 +74,47 @@ void BM_IsCorrectByPatternSteps(benchmark::State& state) {
 }
 BENCHMARK(BM_IsCorrectByPatternSteps);
 
+// The same pair and list under the Unicode word rule: ASCII text takes the fast
+// path that gives the same words.
+void BM_IsCorrectUnicodeAscii(benchmark::State& state) {
+    CAnswerJudge judge(nullptr);
+    FillIgnoreList(judge);
+    judge.wordRule = EWordRule::Unicode;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(judge.IsCorrect(kTyped, kExpected));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IsCorrectUnicodeAscii);
+
+// Short answers of other scripts under the Unicode rule, with and without
+// accents, against the same 100-word ignore list; the typed text differs from
+// the expected in case or in the form of its accents, so every step has work.
+struct CScriptPair {
+    const char* name;
+    const char* typed;
+    const char* expected;
+};
+constexpr CScriptPair kScriptPairs[] = {
+    {"latin", "die \u00DCbersetzung des Stra\u00DFennamens", "Die Übersetzung des Straßennamens"},
+    {"latin-decomposed", "le cafe\u0301 cre\u0300me", "Le café crème"},
+    {"cyrillic", "КОШКА и собака", "кошка и собака"},
+    {"greek", "Η ΟΔΟΣ της πόλης", "η οδός της πόλης"},
+    {"devanagari", "नमस्ते दुनिया", "नमस्ते दुनिया"},
+};
+
+void BM_IsCorrectUnicodeScripts(benchmark::State& state) {
+    const CScriptPair& pair = kScriptPairs[state.range(0)];
+    CAnswerJudge judge(nullptr);
+    FillIgnoreList(judge);
+    judge.wordRule = state.range(1) ? EWordRule::UnicodeWithoutAccents : EWordRule::Unicode;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(judge.IsCorrect(pair.typed, pair.expected));
+    state.SetItemsProcessed(state.iterations());
+    state.SetLabel(std::string(pair.name) + (state.range(1) ? ", accents optional" : ""));
+}
+BENCHMARK(BM_IsCorrectUnicodeScripts)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, std::size(kScriptPairs) - 1, 1), {0, 1}});
+
 void BM_SplitWordsAnswer(benchmark::State& state) {
     const CAnswerJudge judge(nullptr);
     const CTextBuffer text(kTyped);

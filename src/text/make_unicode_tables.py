@@ -17,7 +17,8 @@ Written:
 - three mappings, each a sorted list of code points with spans into one pool
   of code points: the full compatibility decomposition (NFKD), the full
   canonical decomposition (NFD), and the canonical decomposition of the
-  NFKC_Casefold mapping;
+  NFKC_Casefold mapping, and that mapping as it stands for the code points
+  that fold one at a time;
 - the primary composition pairs, sorted by first and second code point, and
   their order by composite, which gives a composite's canonical decomposition.
 Hangul syllables are decomposed and composed by their arithmetic, not listed.
@@ -39,6 +40,8 @@ FOLD_CHANGES = 1 << 12
 COMPOSES_BACK = 1 << 13
 FOLDS_AWAY = 1 << 14
 NFKC_UNSTABLE = 1 << 15
+FOLD_SIMPLE = 1 << 16
+FOLD_BARE = 1 << 17
 
 LEAF_BITS = 4
 MIDDLE_BITS = 5
@@ -296,6 +299,29 @@ def main():
     for cp in list(range(V_BASE, V_BASE + V_COUNT)) + list(range(T_BASE + 1, T_BASE + T_COUNT)):
         values[cp] |= COMPOSES_BACK
 
+    # A simple fold: the code point, or what NFKC_Casefold maps it to (which is
+    # composed already), holds only starters that nothing composes onto, so a
+    # word of such code points folds one code point at a time, with no
+    # decomposing, reordering or composing. A bare one also holds no accent to
+    # take off: no canonical decomposition and no nonspacing mark.
+    def starter(cp):
+        return (values[cp] & 0xFF) == 0 and not values[cp] & COMPOSES_BACK
+
+    def bare(cp):
+        return not values[cp] & (HAS_NFD | NONSPACING) and not HANGUL_FIRST <= cp <= HANGUL_LAST
+
+    simple_fold = {}
+    for cp in range(0x110000):
+        if cp in folds_away or (cp in decomposition and cp not in composites):
+            continue
+        target = nfkc_cf.get(cp, [cp])
+        if all(starter(t) for t in target):
+            values[cp] |= FOLD_SIMPLE
+            if all(bare(t) for t in target):
+                values[cp] |= FOLD_BARE
+            if target != [cp]:
+                simple_fold[cp] = target
+
     distinct = sorted(set(values))
     if len(distinct) > 256:
         sys.exit("make_unicode_tables.py: more than 256 kinds of code point")
@@ -309,11 +335,12 @@ def main():
            'constexpr const char* kUnicodeVersion = "%s";' % unicode_version(folder)]
     out.append("constexpr int kLeafBits = %d;" % LEAF_BITS)
     out.append("constexpr int kMiddleBits = %d;" % MIDDLE_BITS)
-    out += c_array("uint16_t", "kPropertyValues", distinct)
+    out += c_array("uint32_t", "kPropertyValues", distinct, 8)
     out += c_array("uint8_t", "kPropertyTop", top)
     out += c_array("uint16_t", "kPropertyMiddles", [x for m in middles for x in m])
     out += c_array("uint8_t", "kPropertyLeaves", [x for leaf in leaves for x in leaf])
-    for name, mapping in (("kNfkd", nfkd), ("kNfd", nfd), ("kFold", fold)):
+    for name, mapping in (("kNfkd", nfkd), ("kNfd", nfd), ("kFold", fold),
+                          ("kSimpleFold", simple_fold)):
         out.append("constexpr CMapping %s[] = {" % name)
         out += mapping_rows(mapping, pool)
         out.append("};")

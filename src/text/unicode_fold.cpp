@@ -17,14 +17,18 @@ struct CMapping {
 
 #include "unicode_tables.inc"
 
-constexpr uint16_t kWord = 1u << 8;
-constexpr uint16_t kNonspacing = 1u << 9;
-constexpr uint16_t kHasNfkd = 1u << 10; // a compatibility decomposition unlike the canonical
-constexpr uint16_t kHasNfd = 1u << 11;
-constexpr uint16_t kFoldChanges = 1u << 12;
-constexpr uint16_t kComposesBack = 1u << 13; // the second of some composition pair
-constexpr uint16_t kFoldsAway = 1u << 14;    // default-ignorable: its fold is empty
-constexpr uint16_t kNfkcUnstable = 1u << 15; // NFKC may change it
+constexpr uint32_t kWord = 1u << 8;
+constexpr uint32_t kNonspacing = 1u << 9;
+constexpr uint32_t kHasNfkd = 1u << 10; // a compatibility decomposition unlike the canonical
+constexpr uint32_t kHasNfd = 1u << 11;
+constexpr uint32_t kFoldChanges = 1u << 12;
+constexpr uint32_t kComposesBack = 1u << 13; // the second of some composition pair
+constexpr uint32_t kFoldsAway = 1u << 14;    // default-ignorable: its fold is empty
+constexpr uint32_t kNfkcUnstable = 1u << 15; // NFKC may change it
+// It and its fold are starters nothing composes onto (kSimpleFold), and, bare,
+// hold no accent either.
+constexpr uint32_t kFoldSimple = 1u << 16;
+constexpr uint32_t kFoldBare = 1u << 17;
 
 // Hangul syllables are made of their jamo by arithmetic.
 constexpr char32_t kHangulFirst = 0xAC00;
@@ -36,7 +40,7 @@ constexpr char32_t kVowelCount = 21;
 constexpr char32_t kTrailCount = 28;
 constexpr char32_t kLeadCount = 19;
 
-uint16_t PropertiesOf(char32_t c) {
+uint32_t PropertiesOf(char32_t c) {
     if (c > 0x10FFFF)
         return 0;
     constexpr char32_t kMiddleMask = (1u << kMiddleBits) - 1;
@@ -106,7 +110,7 @@ bool AppendHangul(char32_t c, std::u32string& out) {
 
 // The full canonical decomposition of c. A primary composite is taken apart
 // by its composition pair.
-void AppendCanonical(char32_t c, uint16_t properties, std::u32string& out) {
+void AppendCanonical(char32_t c, uint32_t properties, std::u32string& out) {
     if (!(properties & kHasNfd)) {
         if (!AppendHangul(c, out))
             out.push_back(c);
@@ -132,7 +136,7 @@ void AppendCompatibility(char32_t c, std::u32string& out) {
         out.push_back(c);
         return;
     }
-    const uint16_t properties = PropertiesOf(c);
+    const uint32_t properties = PropertiesOf(c);
     if (!(properties & kHasNfkd) || !AppendMapped(kNfkd, c, out))
         AppendCanonical(c, properties, out);
 }
@@ -214,7 +218,7 @@ bool IsSurelyNfkc(const std::u32string& text) {
             lastClass = 0;
             continue;
         }
-        const uint16_t properties = PropertiesOf(c);
+        const uint32_t properties = PropertiesOf(c);
         const auto cc = static_cast<uint8_t>(properties & 0xFF);
         if ((properties & kNfkcUnstable) || (cc != 0 && cc < lastClass))
             return false;
@@ -277,8 +281,25 @@ void NormalizeNfc(std::u32string& text) {
     ComposeCanonically(text);
 }
 
+constexpr char32_t LowerAscii(char32_t c) {
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
 void FoldCaseless(std::u32string_view nfkcText, bool withoutAccents, std::u32string& out) {
     out.clear();
+    // Most words fold one code point at a time: every code point and its fold
+    // a starter that nothing composes onto (ASCII always is).
+    const uint32_t simple = withoutAccents ? kFoldBare : kFoldSimple;
+    const bool oneByOne = std::all_of(nfkcText.begin(), nfkcText.end(), [simple](char32_t c) {
+        return c < 0x80 || (PropertiesOf(c) & simple) != 0;
+    });
+    if (oneByOne) {
+        for (const char32_t c : nfkcText) {
+            if (c < 0x80 || !(PropertiesOf(c) & kFoldChanges) || !AppendMapped(kSimpleFold, c, out))
+                out.push_back(LowerAscii(c));
+        }
+        return;
+    }
     bool changes = withoutAccents;
     for (size_t i = 0; i < nfkcText.size() && !changes; ++i)
         changes = (PropertiesOf(nfkcText[i]) & (kFoldChanges | kFoldsAway)) != 0;
@@ -288,7 +309,11 @@ void FoldCaseless(std::u32string_view nfkcText, bool withoutAccents, std::u32str
         return;
     }
     for (const char32_t c : nfkcText) {
-        const uint16_t properties = PropertiesOf(c);
+        if (c < 0x80) {
+            out.push_back(LowerAscii(c));
+            continue;
+        }
+        const uint32_t properties = PropertiesOf(c);
         if (properties & kFoldsAway)
             continue;
         if (!(properties & kFoldChanges) || !AppendMapped(kFold, c, out))

@@ -205,6 +205,40 @@ TEST_F(QuizLoadTest, OptionEffectsLastOverLaterLoadsAndFailedLoads) {
     EXPECT_EQ(Strings({"a"}), WordsOf(m_set.GetIgnoreWords()));
 }
 
+TEST_F(QuizLoadTest, WordRuleOptionsHoldForTheQuizThatNamesThemAlone) {
+    ASSERT_TRUE(LoadText("option:Words:Unicode\nQ\nкошка\n"));
+    EXPECT_EQ(EWordRule::Unicode, m_set.judge.wordRule);
+    EXPECT_TRUE(m_set.JudgeAnswer("КОШКА", 0, true));
+    // The next quiz without the option is judged by the ASCII rule again.
+    ASSERT_TRUE(LoadText("Q\nкошка\n"));
+    EXPECT_EQ(EWordRule::Ascii, m_set.judge.wordRule);
+    EXPECT_FALSE(m_set.JudgeAnswer("кошка", 0, true));
+    // Accents:Optional reads words the Unicode way too, before or after Words:.
+    ASSERT_TRUE(LoadText("option:accents:OPTIONAL\noption:WORDS:unicode \nQ\ncafé\n"));
+    EXPECT_EQ(EWordRule::UnicodeWithoutAccents, m_set.judge.wordRule);
+    EXPECT_TRUE(m_set.JudgeAnswer("cafe", 0, true));
+    ASSERT_TRUE(LoadText("option:Words:Unicode\noption:Accents:Optional\nQ\ncafé\n"));
+    EXPECT_EQ(EWordRule::UnicodeWithoutAccents, m_set.judge.wordRule);
+    // Other values, a blank before the value, or the line after the header: no rule.
+    for (const char* quiz : {"option:Words:ASCII\nQ\nA\n", "option:Words: Unicode\nQ\nA\n",
+                             "option:Accents:Required\nQ\nA\n", "option:WordsUnicode\nQ\nA\n",
+                             "\noption:Words:Unicode\nQ\nA\n", "Q\nA\noption:Words:Unicode\nA\n"}) {
+        ASSERT_TRUE(LoadText(quiz)) << quiz;
+        EXPECT_EQ(EWordRule::Ascii, m_set.judge.wordRule) << quiz;
+    }
+}
+
+TEST_F(QuizLoadTest, WordRuleReadsExpectedAnswersInTheQuizsEncoding) {
+    // Windows-1252: the whole file is not UTF-8, so "caf\xE9" is café.
+    ASSERT_TRUE(LoadText("option:Words:Unicode\nQ\ncaf\xE9\n"));
+    EXPECT_FALSE(m_set.IsUtf8());
+    EXPECT_TRUE(m_set.JudgeAnswer("CAFÉ", 0, true));
+    ASSERT_TRUE(LoadText("\xEF\xBB\xBFoption:Words:Unicode\nQ\nStraße\n"));
+    EXPECT_TRUE(m_set.IsUtf8());
+    EXPECT_TRUE(m_set.JudgeAnswer("STRASSE", 0, true));
+    EXPECT_FALSE(m_set.JudgeAnswer("Stra e", 0, true));
+}
+
 // --- Question and answer blocks ---
 
 TEST_F(QuizLoadTest, EveryAnswerLineIsOneAnswerWithItsSeparators) {

@@ -466,4 +466,39 @@ TEST_F(RunTranscript, BadInputNeitherCrashesNorStopsTheQuiz) {
     EXPECT_NE(played.out.find("You got 2/3 right."), std::string::npos);
 }
 
+// The verdicts of quizzes in other alphabets, in the order they are shown.
+std::vector<std::string> Verdicts(const std::string& transcript) {
+    std::vector<std::string> verdicts;
+    std::istringstream lines(transcript);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line == "You are Correct!!!" || line == kWrong || line.rfind("You got ", 0) == 0)
+            verdicts.push_back(line);
+    }
+    return verdicts;
+}
+
+TEST_F(RunTranscript, UnicodeWordsAreJudgedInTheirOwnLetters) {
+    // Upper case, ß as ss and the final sigma fold; a missing accent is still
+    // wrong; a Persian word without its zero-width non-joiner and full-width
+    // letters are right.
+    const SPlayed played =
+        Play(Quiz("unicode_words.txt"),
+             Lines({"КОШКА", "STRASSE", "ΟΔΟΣ", "", "नमस्ते", "میخواهم", "ｃａｆé"}));
+    EXPECT_EQ(played.exitCode, 0);
+    const std::string right = "You are Correct!!!";
+    EXPECT_EQ(Verdicts(played.out),
+              (std::vector<std::string>{right, right, kWrong, right, right, right,
+                                        "You got 5/6 right."}));
+    // The feedback shows the expected answer as the quiz has it.
+    EXPECT_NE(played.out.find("οδός"), std::string::npos);
+}
+
+TEST_F(RunTranscript, AccentsOptionalTakesAnswersWithoutTheirAccents) {
+    const SPlayed played =
+        Play(Quiz("accents_optional.txt"), Lines({"cafe", "UBERSETZUNG", "οδος"}));
+    EXPECT_EQ(Verdicts(played.out), (std::vector<std::string>{"You are Correct!!!", "You are Correct!!!",
+                                                              "You are Correct!!!",
+                                                              "You got 3/3 right."}));
+}
 } // namespace

@@ -171,6 +171,16 @@ const CASES = [
   { name: 'a Windows-1252 quiz',
     quiz: 'res:quizzes/french-cp1252.txt',
     lines: ['merci', "l'automne", 'une ecole', ''] },
+  // The judge's own verdicts, not only the same as torvi-cli's: the score is
+  // the one the Unicode word rule gives.
+  { name: 'words of other alphabets',
+    quiz: 'data:../../data/run/unicode_words.txt',
+    lines: ['КОШКА', 'STRASSE', 'ΟΔΟΣ', '', 'नमस्ते', 'میخواهم', 'ｃａｆé'],
+    score: 'You got 5/6 right.' },
+  { name: 'accents optional',
+    quiz: 'data:../../data/run/accents_optional.txt',
+    lines: ['cafe', 'UBERSETZUNG', 'οδος'],
+    score: 'You got 3/3 right.' },
 ];
 
 function quizPath(options, name) {
@@ -215,6 +225,7 @@ async function verdicts(puppeteer, options) {
       const score = /You got \d+\/\d+ right\./.exec(transcript);
       const last = shown.filter((s) => s.box === 'feedbackBox').pop();
       check(score && last && last.text === score[0], `${c.name}: the score "${score && score[0]}"`);
+      if (c.score) check(last && last.text === c.score, `${c.name}: the score is "${c.score}"`);
       if (c.page) {
         const pages = shown.filter((s) => s.box === 'page' && s.text.includes(c.page));
         check(pages.length === 1 && transcript.includes(c.page), `${c.name}: the explanation page`);
