@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -144,6 +145,25 @@ private slots:
         QVERIFY(f.Button(EButton::Restart)->isEnabled());
         // The last question's page stays.
         QVERIFY(f.PageText().contains(QStringLiteral("primary colours")));
+    }
+
+    void WordsOfOtherAlphabetsAreJudgedInTheirOwnLetters() {
+        CGuiFixture f;
+        QVERIFY(f.Start());
+        QVERIFY(f.OpenQuiz(QStringLiteral("unicode_words.txt")));
+        // Letters beyond Latin-1 come from an input method, as a committed text.
+        const auto commit = [&f](const QString& text) {
+            QInputMethodEvent event;
+            event.setCommitString(text);
+            QCoreApplication::sendEvent(f.Box(1), &event);
+            f.PressEnter(f.Box(1));
+        };
+        commit(QStringLiteral("КОШКА"));
+        QVERIFY(f.WaitForPage());
+        QCOMPARE(f.FeedbackText(), QStringLiteral("You are Correct!!!\n\nкошка"));
+        QVERIFY(f.PageText().contains(QStringLiteral("Deutsch")));
+        f.Answer(1, QStringLiteral("STRASSE"));
+        QCOMPARE(f.FeedbackText(), QStringLiteral("You got 2/2 right."));
     }
 
     void QuizFileThatDoesNotLoadShowsTheSyntaxMessage() {

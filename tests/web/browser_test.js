@@ -195,6 +195,11 @@ async function verdicts(puppeteer, options) {
       const quiz = quizPath(options, c.quiz);
       const transcript = runCli(options, quiz, c.lines, c.cli || []);
       const { page: file } = exportQuiz(options, quiz, `case${n}`);
+      if (n === 0) {
+        // The player, its Unicode tables and the shipped cues stay a small download.
+        const size = fs.statSync(file).size;
+        check(size <= 600 * 1000, `${c.name}: the page is ${size} bytes, at most 600 KB`);
+      }
       const { page, problems } = await openQuiz(browser, file, c.hash);
       const typed = { count: 0 };
       for (const line of c.lines) await playLine(page, line, typed);
