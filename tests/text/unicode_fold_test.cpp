@@ -112,30 +112,8 @@ TEST(UnicodeTables, GiveEveryCodePointIcusCategoryAndCombiningClass) {
     }
 }
 
-TEST(UnicodeTables, FoldEveryCodePointAsIcusNfkcCasefold) {
-    const CIcuForms icu;
-    int wrong = 0;
-    for (char32_t c = 0; c <= 0x10FFFF && wrong < 10; ++c) {
-        if (IsSurrogate(c))
-            continue;
-        const std::u32string one(1, c);
-        const std::u32string expected = icu.Apply(icu.casefold, one);
-        const std::u32string got = Fold(one, false);
-        if (got != expected) {
-            ADD_FAILURE() << "U+" << Hex(one) << " folds to " << Hex(got) << ", ICU: " << Hex(expected);
-            ++wrong;
-        }
-        const std::u32string bare = icu.WithoutAccents(one);
-        const std::u32string gotBare = Fold(one, true);
-        if (gotBare != bare) {
-            ADD_FAILURE() << "U+" << Hex(one) << " without accents is " << Hex(gotBare)
-                          << ", ICU: " << Hex(bare);
-            ++wrong;
-        }
-    }
-}
-
-TEST(UnicodeTables, NormalizeEveryCodePointAsIcu) {
+// NFKC, NFD, the fold and the fold without accents of every code point.
+TEST(UnicodeTables, NormalizeAndFoldEveryCodePointAsIcu) {
     const CIcuForms icu;
     int wrong = 0;
     for (char32_t c = 0; c <= 0x10FFFF && wrong < 10; ++c) {
@@ -144,8 +122,12 @@ TEST(UnicodeTables, NormalizeEveryCodePointAsIcu) {
         const std::u32string one(1, c);
         std::u32string nfd = one;
         NormalizeNfd(nfd);
-        if (Nfkc(one) != icu.Apply(icu.nfkc, one) || nfd != icu.Apply(icu.nfd, one)) {
-            ADD_FAILURE() << "U+" << Hex(one);
+        const std::u32string folded = icu.Apply(icu.casefold, one);
+        if (Nfkc(one) != icu.Apply(icu.nfkc, one) || nfd != icu.Apply(icu.nfd, one) ||
+            Fold(one, false) != folded || Fold(one, true) != icu.WithoutAccents(one)) {
+            ADD_FAILURE() << "U+" << Hex(one) << ": NFKC " << Hex(Nfkc(one)) << ", fold "
+                          << Hex(Fold(one, false)) << " (ICU " << Hex(folded) << "), bare "
+                          << Hex(Fold(one, true)) << " (ICU " << Hex(icu.WithoutAccents(one)) << ")";
             ++wrong;
         }
     }
