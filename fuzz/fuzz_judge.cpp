@@ -9,6 +9,7 @@
 #include <string>
 
 #include "judge/answer_judge.h"
+#include "judge_input.h"
 #include "support/pattern_word_splitter.h"
 #include "text/item_list.h"
 #include "text/text_buffer.h"
@@ -70,14 +71,7 @@ double PlainShare(const CAnswerJudge& judge, const CTextBuffer& typed,
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const char* bytes = reinterpret_cast<const char*>(data);
-    const void* nul = std::memchr(data, 0, size);
-    const size_t cut =
-        nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - data) : size / 2;
-    const size_t skip = nul ? 1 : 0;
-    // Both halves are C texts to the judge: each ends at its first NUL.
-    const std::string typed = std::string(bytes, cut).c_str();
-    const std::string expected = std::string(bytes + cut + skip, size - cut - skip).c_str();
+    const auto [typed, expected] = SplitJudgeInput(data, size);
 
     CAnswerJudge& judge = Judge();
     const CTextBuffer typedText(typed.c_str());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "judge/answer_judge.h"
+#include "judge_input.h"
 #include "support/icu_word_rule.h"
 #include "text/item_list.h"
 #include "text/text_buffer.h"
@@ -43,12 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     const uint8_t settings = data[size - 1];
     --size;
-    const char* bytes = reinterpret_cast<const char*>(data);
-    const void* nul = std::memchr(data, 0, size);
-    const size_t cut = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - data) : size / 2;
-    const size_t skip = nul ? 1 : 0;
-    const std::string typed = std::string(bytes, cut).c_str();
-    const std::string expected = std::string(bytes + cut + skip, size - cut - skip).c_str();
+    const auto [typed, expected] = SplitJudgeInput(data, size);
 
     const bool withoutAccents = settings & 1;
     const bool utf8 = !(settings & 2);
@@ -58,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     judge.threshold = settings & 4 ? 0.5 : CAnswerJudge::kDefaultThreshold;
 
     const bool right = judge.IsCorrect(typed.c_str(), expected.c_str());
-    if (right != icu_words::IsCorrect(typed, expected, utf8, withoutAccents, kIgnoreWords,
-                                      judge.threshold))
+    if (right !=
+        icu_words::IsCorrect(typed, expected, utf8, withoutAccents, kIgnoreWords, judge.threshold))
         __builtin_trap();
     if (Words(judge, typed) != icu_words::Words(typed, true, withoutAccents))
         __builtin_trap();

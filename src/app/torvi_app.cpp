@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTimer>
 #include <QWebEngineProfile>
 
 #include "app/end_signals.h"
@@ -107,6 +108,12 @@ bool CTorviApp::InitInstance() {
         // This platform offers no automation clients, so no CTorviDlgAutoProxy is
         // ever made and closing the window always ends the program.
         dialog.OnInitDialog();
+        // Queued, so that it runs in the window's loop after the window has been
+        // shown: a message box about a file that does not load then stands over
+        // its window, and the welcome page is not drawn over the question.
+        if (!m_strStartFile.empty())
+            QTimer::singleShot(0, &window,
+                               [&dialog, this] { dialog.OpenQuizFile(m_strStartFile); });
         window.RunModal();
         player.Stop();
         window.Attach(nullptr);

@@ -4,14 +4,19 @@
 
 #include <QApplication>
 #include <QString>
+#include <string>
 
 class CTorviApp : public QApplication {
     Q_OBJECT
 
 public:
-    // Qt reads its own platform options from the command line; the program
-    // looks at nothing else there.
+    // Qt reads its own options from the command line and takes them out of
+    // argc and argv; what is left is the program's (start_arguments.h).
     CTorviApp(int& argc, char** argv);
+
+    // A quiz file to open once the window has been shown, as File > Open would
+    // open it; empty (the default) to start on the welcome page.
+    void SetStartFile(const std::string& path) { m_strStartFile = path; }
 
     // Runs the whole program. Always false: there is no loop of the application's
     // own after the dialog's.
@@ -32,4 +37,5 @@ public:
 
 private:
     int m_nExitCode = 0;
+    std::string m_strStartFile;
 };

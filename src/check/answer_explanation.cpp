@@ -37,9 +37,9 @@ void ExplainAnswer(const CAnswerJudge& judge, std::string_view typed, std::strin
     // C texts, as the judge reads an answer box and an expected answer.
     const CTextBuffer typedText(std::string(typed).c_str());
     const CTextBuffer expectedText(std::string(expected).c_str());
-    judge.SplitWords(typedText, out.typedWords);
-    judge.SplitWords(expectedText, out.expectedWords);
-    judge.SplitWords(expectedText, out.remainingWords);
+    judge.SplitWords(typedText, out.typedWords, ETextSide::Typed);
+    judge.SplitWords(expectedText, out.expectedWords, ETextSide::Expected);
+    judge.SplitWords(expectedText, out.remainingWords, ETextSide::Expected);
     judge.RemoveIgnoredWords(out.remainingWords, &out.removedWords);
     out.found = CAnswerJudge::CountFoundWords(out.remainingWords, out.typedWords);
     out.share = CAnswerJudge::ComputeShare(out.found, out.remainingWords.GetCount());
@@ -51,7 +51,15 @@ void ExplainAnswer(const CAnswerJudge& judge, std::string_view typed, std::strin
     }
 }
 
-std::string FormatAnswerExplanation(const CAnswerExplanation& e, double threshold,
+const char* WordRuleName(EWordRule rule) {
+    return rule == EWordRule::Ascii ? "ascii" : "unicode";
+}
+
+const char* AccentsName(EWordRule rule) {
+    return rule == EWordRule::UnicodeWithoutAccents ? "optional" : "required";
+}
+
+std::string FormatAnswerExplanation(const CAnswerExplanation& e, double threshold, EWordRule rule,
                                     const std::string& ignoreListLine,
                                     AnswerTextForDisplay display) {
     std::string out;
@@ -68,6 +76,17 @@ std::string FormatAnswerExplanation(const CAnswerExplanation& e, double threshol
         out += "Share:           " + std::to_string(e.found) + " of " +
                std::to_string(e.remainingWords.GetCount()) + " = " + RoundedNumber(e.share) + '\n';
     out += "Threshold:       " + ExactNumber(threshold) + '\n';
+    switch (rule) {
+    case EWordRule::Ascii:
+        out += "Words:           ascii (letters A-Z and digits only)\n";
+        break;
+    case EWordRule::Unicode:
+        out += "Words:           unicode (letters and digits of every alphabet)\n";
+        break;
+    case EWordRule::UnicodeWithoutAccents:
+        out += "Words:           unicode, accents optional\n";
+        break;
+    }
     out += "Ignore list:     " + ignoreListLine + '\n';
     return out;
 }

@@ -24,7 +24,9 @@ struct CAnswerExplanation {
 };
 
 // Fills out (which must be fresh) with the judge's reading of typed against expected;
-// the verdict is the one IsCorrect gives.
+// the verdict is the one IsCorrect gives. expected is in the quiz's encoding (the
+// judge's expectedUtf8), typed is UTF-8; under a Unicode rule the words are their
+// caseless forms, in UTF-8.
 void ExplainAnswer(const CAnswerJudge& judge, std::string_view typed, std::string_view expected,
                    CAnswerExplanation& out);
 
@@ -32,11 +34,16 @@ void ExplainAnswer(const CAnswerJudge& judge, std::string_view typed, std::strin
 using AnswerTextForDisplay = std::string (*)(std::string_view bytes);
 
 // The report, one "Name:  value" line each (LF line ends): verdict, expected
-// words, ignored, remaining, found, not found, typed words, share, threshold, and
-// the ignore list's line as given (already made fit for display).
+// words, ignored, remaining, found, not found, typed words, share, threshold, the
+// word rule, and the ignore list's line as given (already made fit for display).
 std::string FormatAnswerExplanation(const CAnswerExplanation& explanation, double threshold,
-                                    const std::string& ignoreListLine,
+                                    EWordRule rule, const std::string& ignoreListLine,
                                     AnswerTextForDisplay display);
+
+// The rule as torvi-cli judge names it: "ascii" or "unicode" words, accents
+// "required" or "optional".
+const char* WordRuleName(EWordRule rule);
+const char* AccentsName(EWordRule rule);
 
 // The shortest text that reads back as the same double: 0.65 shows as 0.65.
 std::string ExactNumber(double value);

@@ -9,8 +9,14 @@
 
 #include "text/ascii.h"
 #include "text/text_buffer.h"
+#include "text/unicode_fold.h"
 
 namespace {
+std::string_view ViewOf(const CTextBuffer& text) {
+    return text.GetText() ? std::string_view(text.GetText(), static_cast<size_t>(text.GetLength()))
+                          : std::string_view();
+}
+
 std::string Quoted(std::string_view bytes, QuizTextForDisplay display) {
     std::string quoted = "\"";
     quoted += display(bytes);
@@ -70,8 +76,49 @@ void CollectFileWarnings(const CLoadReport& report, QuizTextForDisplay display,
                          "answer text, not as an option"});
 }
 
+// The words as the message names them: "Stra" and "e"; a long answer's first
+// few and how many more.
+std::string QuotedWords(const CTextList& words, QuizTextForDisplay display) {
+    constexpr int32_t kShown = 6;
+    const int32_t count = words.GetCount();
+    const int32_t shown = std::min(count, kShown);
+    std::string out;
+    for (int32_t i = 0; i < shown; ++i) {
+        if (i > 0)
+            out += i + 1 == shown && count <= kShown ? " and " : ", ";
+        out += Quoted(ViewOf(*words.GetAt(i)), display);
+    }
+    if (count > kShown)
+        out += " and " + std::to_string(count - kShown) + " more";
+    return out;
+}
+
+// An expected answer whose letters beyond A-Z the ASCII word rule takes for
+// spaces. The first such answer says in full which line reads them; the later
+// ones, in a big vocabulary file perhaps thousands, point back to it.
+std::string DescribeLostLetters(const std::string& answer, const CTextList& words,
+                                int32_t firstLine, QuizTextForDisplay display) {
+    const std::string start = "expected answer " + answer + " holds letters beyond A-Z";
+    const bool none = words.GetCount() == 0;
+    if (firstLine > 0)
+        return start + ": " +
+               (none ? std::string("no typed answer can ever be right")
+                     : "the judge compares only " + QuotedWords(words, display)) +
+               " (see line " + std::to_string(firstLine) + " for the option line that reads them)";
+    return start + ", which the judge takes for spaces: " +
+           (none ? std::string("it has no word to compare, so no typed answer can ever be right")
+                 : "it compares only " + QuotedWords(words, display)) +
+           "; make \"" + kWordsUnicodeOption +
+           "\" the first line of the file to read words in every alphabet (or "
+           "\"option:Accents:Optional\" to let accents be left out too)";
+}
+
 void CollectQuestionWarnings(const CQuestionSet& set, const CLoadReport& report,
                              QuizTextForDisplay display, std::vector<CQuizDiagnostic>& found) {
+    // Under the ASCII rule a letter of another alphabet is lost, and so is every
+    // accented one; the options that read them are the author's to choose.
+    const bool losesLetters = set.judge.wordRule == EWordRule::Ascii;
+    int32_t firstLostLine = 0;
     const CItemList<CQuestion>& questions = set.GetQuestions();
     for (int32_t i = 0; i < questions.GetCount(); ++i) {
         const CQuestion& question = *questions.GetAt(i);
@@ -85,23 +132,30 @@ void CollectQuestionWarnings(const CQuestionSet& set, const CLoadReport& report,
                                  " expected answers; only the first ten can be typed and judged"});
         for (int32_t k = 0; k < count; ++k) {
             const CTextBuffer& answer = *question.answers.GetAt(k);
-            CTextList words;
             // The judge reads an expected answer up to a NUL byte, if it holds one.
-            set.judge.SplitWords(CTextBuffer(answer.GetText()), words);
+            const CTextBuffer judged(answer.GetText());
+            CTextList words;
+            set.judge.SplitWords(judged, words, ETextSide::Expected);
             set.judge.RemoveIgnoredWords(words);
-            if (words.GetCount() > 0)
+            const bool lost = losesLetters && HoldsWordBeyondAscii(ViewOf(judged), set.IsUtf8());
+            if (words.GetCount() > 0 && !lost)
                 continue;
             const int32_t line = static_cast<size_t>(k) < lines.answerLines.size()
                                      ? lines.answerLines[static_cast<size_t>(k)]
                                      : lines.textLine;
-            found.push_back(
-                {line, false,
-                 "expected answer " +
-                     Quoted(std::string_view(answer.GetText(),
-                                             static_cast<size_t>(answer.GetLength())),
-                            display) +
-                     " can never be matched: no words are left once the ignore words are "
-                     "dropped"});
+            const std::string quoted = Quoted(ViewOf(answer), display);
+            if (!lost) {
+                found.push_back({line, false,
+                                 "expected answer " + quoted +
+                                     " can never be matched: no words are left once the ignore "
+                                     "words are dropped"});
+                continue;
+            }
+            found.push_back({line, false,
+                             DescribeLostLetters(quoted, words, firstLostLine, display),
+                             EQuizFix::AddWordsUnicodeOption});
+            if (firstLostLine == 0)
+                firstLostLine = line;
         }
     }
 }
@@ -110,6 +164,11 @@ void CollectQuestionWarnings(const CQuestionSet& set, const CLoadReport& report,
 size_t CQuizCheck::CountErrors() const {
     return static_cast<size_t>(std::count_if(diagnostics.begin(), diagnostics.end(),
                                              [](const CQuizDiagnostic& d) { return d.error; }));
+}
+
+bool CQuizCheck::Offers(EQuizFix fix) const {
+    return std::any_of(diagnostics.begin(), diagnostics.end(),
+                       [fix](const CQuizDiagnostic& d) { return d.fix == fix; });
 }
 
 std::string CQuizCheck::Summary() const {

@@ -15,10 +15,21 @@
 // Turns quiz bytes into the text a report shows (UTF-8).
 using QuizTextForDisplay = std::string (*)(std::string_view bytes);
 
+// An edit that puts right what a diagnostic is about, for a tool that can make it.
+enum class EQuizFix : unsigned char {
+    None,
+    // kWordsUnicodeOption as a line of its own at the very start of the file.
+    AddWordsUnicodeOption,
+};
+
+// The option line that has the judge read words in every alphabet.
+constexpr const char kWordsUnicodeOption[] = "option:Words:Unicode";
+
 struct CQuizDiagnostic {
     int32_t line = 0; // from 1
     bool error = false;
     std::string text;
+    EQuizFix fix = EQuizFix::None;
 };
 
 struct CQuizCheck {
@@ -31,6 +42,8 @@ struct CQuizCheck {
 
     size_t CountErrors() const;
     size_t CountWarnings() const { return diagnostics.size() - CountErrors(); }
+    // True when some diagnostic is put right by that fix.
+    bool Offers(EQuizFix fix) const;
     // "N questions, E errors, W warnings", each noun in the singular when it is 1.
     std::string Summary() const;
 };

@@ -12,6 +12,7 @@
 #include "convert/quiz_writer.h"
 #include "export/html_export.h"
 #include "text/ascii.h"
+#include "text/encoding.h"
 #include "ui/program_paths.h"
 
 namespace {
@@ -24,15 +25,24 @@ bool IsSameFile(const std::string& a, const std::string& b) {
                       first.st_dev == second.st_dev && first.st_ino == second.st_ino);
 }
 
+// The quiz text as the input's conversion made it; a quiz written again was
+// made so too, its option lines kept (see QuizWrittenAgain).
 bool WriteQuiz(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
-    if (!quiz.quizText.empty()) {
-        out.assign(quiz.quizText);
-        report.converted = quiz.questions;
-        return true;
-    }
-    // A quiz written again: in UTF-8, and checked like any converted record.
-    out = WriteQuizText(RecordsOf(quiz.set), report);
+    out.assign(quiz.quizText);
+    report.converted = quiz.questions;
     return true;
+}
+
+// A loaded quiz as quiz text again: in UTF-8, each record checked like any
+// converted one, behind the quiz's own option lines.
+std::string QuizWrittenAgain(const CQuestionSet& set, const CLoadReport& loadReport,
+                             bool accentsOptional, CConvertReport& report) {
+    CQuizHeader header;
+    header.accentsOptional = accentsOptional;
+    header.ownLines.emplace();
+    for (const CLoadReport::COptionLine& option : loadReport.options)
+        header.ownLines->push_back(set.IsUtf8() ? option.rest : Cp1252ToUtf8(option.rest));
+    return WriteQuizText(RecordsOf(set), report, header);
 }
 
 bool WriteCsv(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
@@ -226,6 +236,11 @@ public:
             .add_option("--explanation-column", m_options.explanationColumn,
                         "Spreadsheet: the column of explanations. Default: Explanation.")
             ->type_name("COLUMN");
+        command
+            .add_option("--accents", m_strAccents,
+                        "Quiz or web page: 'optional' lets typed answers leave accents out, "
+                        "written as option:Accents:Optional. Default: required.")
+            ->type_name("optional|required");
         command.footer(
             "The report goes to standard error: each record left out, with its line, row or "
             "entry and why, then the number of questions converted.\n"
@@ -240,6 +255,12 @@ public:
             return ReportUsageError(err, "--separator: not a separator: '" + m_strSeparator + "'");
         if (m_nHeader != 0)
             m_options.header = m_nHeader > 0 ? 1 : 0;
+        if (!m_strAccents.empty()) {
+            if (!EqualNoCase(m_strAccents, "optional") && !EqualNoCase(m_strAccents, "required"))
+                return ReportUsageError(err, "--accents: '" + TerminalText(m_strAccents) +
+                                                 "' is neither optional nor required");
+            m_options.accentsOptional = EqualNoCase(m_strAccents, "optional");
+        }
 
         std::string bytes;
         std::string why;
@@ -263,6 +284,10 @@ public:
         }
         if (m_strOutput != "-" && IsSameFile(m_strOutput, m_strInput))
             return ReportUsageError(err, "the output would replace the input");
+        // Only a quiz has an option line to say it.
+        if (m_options.accentsOptional && !to->usesQuizText)
+            return ReportUsageError(err, std::string("--accents optional: ") + to->name +
+                                             " has no place for it; a quiz or a web page has");
 
         const std::string name = TerminalText(m_strInput);
         CQuestionSet set(nullptr);
@@ -275,9 +300,12 @@ public:
                     << TerminalText(set.GetLastLoadError().Describe()) << '\n';
                 return kExitFailure;
             }
-            // The threshold and ignore words of a quiz's header belong to the
-            // quiz format alone.
-            if (!loadReport.options.empty())
+            // The option lines of a quiz's header belong to the quiz format
+            // alone: a quiz written again keeps them, and a web page plays the
+            // quiz file as it stands unless accents are to be made optional.
+            if (to->write == WriteQuiz || (to->usesQuizText && m_options.accentsOptional))
+                quizText = QuizWrittenAgain(set, loadReport, m_options.accentsOptional, readReport);
+            else if (!to->usesQuizText && !loadReport.options.empty())
                 readReport.notes.push_back(CountedNoun(loadReport.options.size(), "option line") +
                                            " of the quiz (line 1 on) " +
                                            (loadReport.options.size() == 1 ? "is" : "are") +
@@ -338,6 +366,7 @@ private:
     std::string m_strTo;
     std::string m_strFrom;
     std::string m_strSeparator;
+    std::string m_strAccents;
     int m_nHeader = 0;
     bool m_bForce = false;
     CConvertOptions m_options;

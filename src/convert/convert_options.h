@@ -23,4 +23,8 @@ struct CConvertOptions {
     std::vector<std::string> answerColumns;
     std::string commentColumn;
     std::string explanationColumn;
+
+    // Every format: typed answers may leave the accents out (the quiz is written
+    // with option:Accents:Optional).
+    bool accentsOptional = false;
 };

@@ -67,6 +67,18 @@ std::string CellText(const CDelimitedField& field) {
 }
 } // namespace
 
+bool NeedsFormulaGuard(std::string_view text) {
+    const size_t start = text.find_first_not_of('\'');
+    return start != std::string_view::npos &&
+           std::string_view("=+-@\t\r").find(text[start]) != std::string_view::npos;
+}
+
+std::string_view WithoutFormulaGuard(std::string_view cell) {
+    if (cell.starts_with('\'') && NeedsFormulaGuard(cell.substr(1)))
+        cell.remove_prefix(1);
+    return cell;
+}
+
 bool LooksLikeFlashcards(std::string_view bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
@@ -225,6 +237,11 @@ bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSep
                    CConvertReport& report) {
     ESourceEncoding encoding = ESourceEncoding::Utf8;
     const std::string text = DecodeToUtf8(bytes, &encoding);
+    // Rows split out of a picture or an archive would be noise, not questions.
+    if (IsBinaryText(text)) {
+        report.error = kNotTextError;
+        return false;
+    }
     if (encoding == ESourceEncoding::Windows1252)
         report.notes.push_back("the file is not UTF-8; its bytes were read as Windows-1252");
 
@@ -369,7 +386,12 @@ bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSep
             const CDelimitedField* f = cell(column);
             if (!f)
                 return {};
-            return html ? NormalizeText(HtmlToPlainText(f->text)) : CellText(*f);
+            if (html)
+                return NormalizeText(HtmlToPlainText(f->text));
+            std::string text = CellText(*f);
+            if (kind == EDelimitedKind::Spreadsheet)
+                text.erase(0, text.size() - WithoutFormulaGuard(text).size());
+            return text;
         };
         auto pageOrPlain = [&](int column) -> std::string {
             const CDelimitedField* f = cell(column);

@@ -35,6 +35,15 @@ std::vector<CDelimitedRow> SplitRows(std::string_view text, size_t start, int32_
 // frequent of ',' and ';' outside quotes, else fallback.
 char DetectSeparator(std::string_view text, size_t start, char fallback);
 
+// A spreadsheet that evaluates formulas on opening takes a cell that begins
+// with '=', '+', '-', '@', a tab or a CR for one. Such a text is written after
+// an apostrophe, which spreadsheets show as text and never evaluate; so is a
+// text that is already apostrophes before one of those characters, so that one
+// apostrophe is taken off on reading exactly when one was put on.
+bool NeedsFormulaGuard(std::string_view text);
+// A spreadsheet cell's text as it was before NeedsFormulaGuard's apostrophe.
+std::string_view WithoutFormulaGuard(std::string_view cell);
+
 // fallbackSeparator is used when neither the options nor the file tell one
 // (',' for a .csv file, a tab for a .tsv file or a flashcard export).
 bool ReadDelimited(std::string_view bytes, EDelimitedKind kind, char fallbackSeparator,

@@ -336,6 +336,12 @@ bool ReadKvtml(std::string_view bytes, const CConvertOptions& options,
     // at as characters.
     const bool wide = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
     const std::string characters = wide ? DecodeToUtf8(bytes) : std::string();
+    // XML holds no NUL character in any encoding; such a file is refused as
+    // every reader refuses it, not with libxml2's view of its first bytes.
+    if (IsBinaryText(wide ? std::string_view(characters) : bytes)) {
+        report.error = kNotTextError;
+        return false;
+    }
     if ((wide ? std::string_view(characters) : bytes).find("<!ENTITY") != std::string_view::npos) {
         report.error = "the file declares XML entities, which are not read";
         return false;

@@ -5,6 +5,7 @@
 
 #include <libxml/xmlwriter.h>
 
+#include "convert/delimited_reader.h"
 #include "text/encoding.h"
 
 namespace {
@@ -132,9 +133,12 @@ std::string WriteKvtml(const CQuestionSet& set, const std::string& title, CConve
 }
 
 namespace {
+// A cell that could be taken for a formula is quoted with its apostrophe
+// inside, as a spreadsheet shows a text cell: "'=1+1".
 void AppendCell(std::string& out, std::string_view text, char separator) {
+    const bool guard = NeedsFormulaGuard(text);
     const bool quote =
-        text.find_first_of(std::string("\"\r\n") + separator) != std::string_view::npos ||
+        guard || text.find_first_of(std::string("\"\r\n") + separator) != std::string_view::npos ||
         (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' ||
                            text.back() == '\t'));
     if (!quote) {
@@ -142,6 +146,8 @@ void AppendCell(std::string& out, std::string_view text, char separator) {
         return;
     }
     out += '"';
+    if (guard)
+        out += '\'';
     for (const char c : text) {
         if (c == '"')
             out += '"';

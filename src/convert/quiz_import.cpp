@@ -150,7 +150,9 @@ bool ConvertToQuizText(std::string_view bytes, EFileFormat format, const CConver
     }
     // Records left out by the reader and by the writer, in one report.
     CConvertReport written;
-    quizText = WriteQuizText(records, written);
+    CQuizHeader header;
+    header.accentsOptional = options.accentsOptional;
+    quizText = WriteQuizText(records, written, header);
     report.converted = written.converted;
     report.skipped.insert(report.skipped.end(), written.skipped.begin(), written.skipped.end());
     report.notes.insert(report.notes.end(), written.notes.begin(), written.notes.end());

@@ -8,8 +8,12 @@
 #include "quiz/question_set.h"
 #include "text/ascii.h"
 #include "text/encoding.h"
+#include "text/unicode_fold.h"
 
 namespace {
+constexpr char kWordsUnicodeLine[] = "option:Words:Unicode";
+constexpr char kAccentsOptionalLine[] = "option:Accents:Optional";
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -189,8 +193,12 @@ void AppendRecord(std::string& out, const CQuizRecord& r) {
     }
 }
 
+std::string_view ViewOf(const CTextBuffer& text) {
+    return std::string_view(text.GetText(), static_cast<size_t>(text.GetLength()));
+}
+
 bool Same(const CTextBuffer& loaded, const std::string& expected) {
-    return std::string_view(loaded.GetText(), static_cast<size_t>(loaded.GetLength())) == expected;
+    return ViewOf(loaded) == expected;
 }
 
 bool LoadsBackAs(const CQuestion& q, const CQuizRecord& r) {
@@ -203,28 +211,102 @@ bool LoadsBackAs(const CQuestion& q, const CQuizRecord& r) {
             return false;
     return true;
 }
-// Words are runs of the letters A to Z and digits, so an answer written only
-// in another script (Cyrillic, Greek, ...) has none, and no typed answer can
-// ever match it. The quiz is right as converted; the teacher is told.
+// An expected answer without a word under the quiz's rule (under the ASCII
+// rule, with no letter A-Z or digit; under a Unicode one, with no letter, mark
+// or digit of any script) can never be matched by a typed answer. The quiz is
+// right as converted; the teacher is told.
 void NoteUnmatchableAnswers(const CQuestionSet& set, CConvertReport& report) {
     int32_t unmatchable = 0;
+    bool beyondAscii = false;
     CTextList words;
     for (const CQuestion* question : set.questions) {
         for (const CTextBuffer* answer : question->answers) {
             words.RemoveAll();
-            set.judge.SplitWords(*answer, words);
-            unmatchable += words.GetCount() == 0 ? 1 : 0;
+            set.judge.SplitWords(*answer, words, ETextSide::Expected);
+            if (words.GetCount() > 0)
+                continue;
+            ++unmatchable;
+            beyondAscii = beyondAscii || HoldsWordBeyondAscii(ViewOf(*answer), set.IsUtf8());
         }
     }
-    if (unmatchable > 0)
-        report.notes.push_back(CountedNoun(static_cast<size_t>(unmatchable), "expected answer") +
-                               " without a letter A-Z or a digit can never be answered right: "
-                               "the judge compares words of those characters only");
+    if (unmatchable == 0)
+        return;
+    std::string note = CountedNoun(static_cast<size_t>(unmatchable), "expected answer");
+    if (set.judge.wordRule != EWordRule::Ascii) {
+        note += " without a letter or a digit in any script can never be answered right: the "
+                "judge compares words only";
+    } else {
+        note += " without a letter A-Z or a digit can never be answered right: the judge "
+                "compares words of those characters only";
+        // Letters beyond A-Z meet the ASCII rule only in a quiz that keeps its
+        // own header; its author is told which line would read them.
+        if (beyondAscii)
+            note += std::string(" (") + kWordsUnicodeLine + " reads the words of every script)";
+    }
+    report.notes.push_back(std::move(note));
+}
+
+size_t CountAnswersBeyondAscii(const std::vector<const CQuizRecord*>& records) {
+    size_t count = 0;
+    for (const CQuizRecord* r : records)
+        count += static_cast<size_t>(
+            std::count_if(r->answers.begin(), r->answers.end(),
+                          [](const std::string& a) { return HoldsWordBeyondAscii(a, true); }));
+    return count;
+}
+
+// The option lines the quiz starts with. A quiz's own lines come as they were,
+// behind Accents:Optional when that is asked and the lines do not say it
+// already; records from another program get the rule their answers need.
+// wordsFor is the number of answers for which the writer chose Words:Unicode
+// itself, 0 when it did not.
+std::string HeaderText(const std::vector<const CQuizRecord*>& kept, const CQuizHeader& header,
+                       const std::vector<std::string>& ownLines, size_t& wordsFor) {
+    // The loader lets Accents:Optional win over Words:Unicode, and either over
+    // the ASCII rule: the order of the enumeration.
+    EWordRule own = EWordRule::Ascii;
+    for (const std::string& line : ownLines)
+        own = std::max(own, ReadWordRuleOption(line));
+    std::string text;
+    wordsFor = 0;
+    if (header.accentsOptional && own != EWordRule::UnicodeWithoutAccents)
+        text.append(kAccentsOptionalLine).push_back('\n');
+    else if (!header.ownLines && (wordsFor = CountAnswersBeyondAscii(kept)) > 0)
+        text.append(kWordsUnicodeLine).push_back('\n');
+    for (const std::string& line : ownLines)
+        text.append("option:").append(line).push_back('\n');
+    return text;
+}
+
+// The teacher is told why the quiz starts with a line the file did not have.
+void NoteWordsLine(size_t answers, CConvertReport& report) {
+    report.notes.push_back(std::string(kWordsUnicodeLine) + " is written first, so that " +
+                           CountedNoun(answers, "expected answer") + " with letters beyond A-Z " +
+                           (answers == 1 ? "is judged in its" : "are judged in their") +
+                           " own script");
+}
+
+// A quiz's own option lines that can be written again: each on one line of
+// UTF-8 text. Any other is named in a note.
+std::vector<std::string> WritableOwnLines(const CQuizHeader& header, CConvertReport& report) {
+    std::vector<std::string> lines;
+    if (!header.ownLines)
+        return lines;
+    for (const std::string& line : *header.ownLines) {
+        std::string why =
+            line.find('\n') != std::string::npos ? "it holds a line break" : WhyNotText(line);
+        if (why.empty())
+            lines.push_back(line);
+        else
+            report.notes.push_back("an option line of the quiz is not kept: " + why);
+    }
+    return lines;
 }
 } // namespace
 
 std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertReport& report,
-                          WritableRule rule) {
+                          const CQuizHeader& header, WritableRule rule) {
+    const std::vector<std::string> ownLines = WritableOwnLines(header, report);
     std::vector<const CQuizRecord*> kept;
     kept.reserve(records.size());
     // Why each record was left out, by its place in records.
@@ -247,8 +329,11 @@ std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertRepor
     // is not allowed to cost a round per record: after enough rounds every
     // record from the failing one on is left out.
     constexpr int kMaxRounds = 64;
+    size_t wordsFor = 0;
     for (int round = 1;; ++round) {
-        text.clear();
+        // The header follows the records kept so far: a record left out may
+        // have been the one that needed it.
+        text = HeaderText(kept, header, ownLines, wordsFor);
         for (const CQuizRecord* record : kept)
             AppendRecord(text, *record);
         CQuestionSet set(nullptr);
@@ -264,6 +349,8 @@ std::string WriteQuizText(const std::vector<CQuizRecord>& records, CConvertRepor
         }
         if (bad == kept.size() && loaded &&
             static_cast<size_t>(questions.GetCount()) == kept.size()) {
+            if (wordsFor > 0)
+                NoteWordsLine(wordsFor, report);
             NoteUnmatchableAnswers(set, report);
             break;
         }

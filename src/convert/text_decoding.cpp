@@ -27,17 +27,11 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
         } else if (u >= 0xDC00 && u <= 0xDFFF) {
             cp = 0xFFFD;
         }
-        if (cp != 0)
-            AppendUtf8(out, cp);
+        AppendUtf8(out, cp);
     }
     if (bytes.size() % 2 != 0)
         AppendUtf8(out, 0xFFFD);
     return out;
-}
-
-std::string WithoutNul(std::string text) {
-    std::erase(text, '\0');
-    return text;
 }
 } // namespace
 
@@ -53,12 +47,16 @@ std::string DecodeToUtf8(std::string_view bytes, ESourceEncoding* found) {
         encoding = ESourceEncoding::Utf16;
         text = DecodeUtf16(bytes.substr(2), bytes[0] == '\xFE');
     } else if (IsValidUtf8(bytes)) {
-        text = WithoutNul(std::string(bytes));
+        text = std::string(bytes);
     } else {
         encoding = ESourceEncoding::Windows1252;
-        text = WithoutNul(Cp1252ToUtf8(bytes));
+        text = Cp1252ToUtf8(bytes);
     }
     if (found)
         *found = encoding;
     return text;
+}
+
+bool IsBinaryText(std::string_view decoded) {
+    return decoded.find('\0') != std::string_view::npos;
 }

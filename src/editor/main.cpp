@@ -1,18 +1,43 @@
 // Torvi Quiz Editor: writes and checks quiz files. Started with no arguments (as
 // the quiz window's File > New starts it) it opens a new, untitled quiz; files
-// named on its command line open each in a window of its own.
+// named on its command line open each in a window of its own, a vocabulary file
+// or spreadsheet as File > Import brings it in.
 #include <cstdio>
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QMessageBox>
 
 #include "app/end_signals.h"
+#include "app/start_arguments.h"
 #include "app/torvi_app.h"
 #include "app/window_platform.h"
+#include "convert/quiz_import.h"
 #include "editor/editor_prompts.h"
 #include "editor/quiz_editor_window.h"
 #include "editor/recovery_store.h"
 #include "ui/qt/qt_text.h"
+
+namespace {
+
+// A file: address, as a desktop may pass one, names its local file; anything
+// else is a path already.
+QString LocalFileArgument(const QString& argument) {
+    std::string path;
+    if (LocalPathFromFileUri(argument.toStdString(), path))
+        return QFile::decodeName(path.c_str());
+    return argument;
+}
+
+// A vocabulary file, spreadsheet or flashcard export opens as a new quiz made
+// from it, never as the text it holds, so saving cannot turn it into a quiz file.
+bool IsImported(const QString& file) {
+    const std::string path = QFile::encodeName(file).toStdString();
+    const std::string start = ReadFileStart(path);
+    return !start.empty() && DetectInputFormat(path, start) != EFileFormat::Quiz;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (!PrepareWindowPlatform("torvi-editor", argc, argv)) {
@@ -33,7 +58,8 @@ int main(int argc, char** argv) {
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"),
                                  QStringLiteral("Quiz files to open (a file that does not exist "
-                                                "yet is created when saved)."),
+                                                "yet is created when saved); a vocabulary "
+                                                "file or spreadsheet is imported."),
                                  QStringLiteral("[FILE...]"));
     parser.process(app);
 
@@ -50,7 +76,16 @@ int main(int argc, char** argv) {
     QList<CQuizEditorWindow*> windows =
         CQuizEditorWindow::OfferRecoveryCopies(prompts, support, recovery);
     // A file named twice, or recovered above, keeps the one window it has.
-    for (const QString& file : parser.positionalArguments()) {
+    for (const QString& argument : parser.positionalArguments()) {
+        const QString file = LocalFileArgument(argument);
+        if (IsImported(file)) {
+            auto* window = new CQuizEditorWindow(prompts, support, recovery);
+            if (window->ImportFile(file))
+                windows.append(window);
+            else
+                delete window;
+            continue;
+        }
         CQuizEditorWindow* window =
             CQuizEditorWindow::OpenInWindow(prompts, support, recovery, file);
         if (window && !windows.contains(window))

@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,9 +20,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTextCursor>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -122,6 +125,7 @@ void CQuizEditorWindow::CreateWidgets() {
 
     m_pProblems = new QListWidget(this);
     m_pProblems->setObjectName(QStringLiteral("problemList"));
+    m_pProblems->setAccessibleName(QStringLiteral("Problems"));
     connect(m_pProblems, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { m_pEdit->GoToLine(item->data(Qt::UserRole).toInt()); });
     connect(m_pProblems, &QListWidget::itemClicked, this,
@@ -132,9 +136,33 @@ void CQuizEditorWindow::CreateWidgets() {
     textLayout->setContentsMargins(0, 0, 0, 0);
     textLayout->addWidget(m_pEdit, 1);
     textLayout->addWidget(m_pFindBar);
+    // The fix for the letters beyond A-Z sits right above the warnings it ends,
+    // shown only while they are there.
+    m_pWordsBar = new QWidget(this);
+    m_pWordsBar->setObjectName(QStringLiteral("wordsFixBar"));
+    auto* wordsLayout = new QHBoxLayout(m_pWordsBar);
+    wordsLayout->setContentsMargins(0, 0, 0, 0);
+    m_pWordsNote = new QLabel(m_pWordsBar);
+    m_pWordsNote->setWordWrap(true);
+    m_pWordsFix = new QPushButton(QStringLiteral("Read &Words in Every Alphabet"), m_pWordsBar);
+    m_pWordsFix->setObjectName(QStringLiteral("wordsFixButton"));
+    m_pWordsFix->setAccessibleName(QStringLiteral("Read words in every alphabet"));
+    m_pWordsFix->setToolTip(
+        QStringLiteral("Adds \"%1\" as the first line of the file (Edit > Undo takes it out)")
+            .arg(kWordsUnicodeOption));
+    connect(m_pWordsFix, &QPushButton::clicked, this, &CQuizEditorWindow::AddWordsOption);
+    wordsLayout->addWidget(m_pWordsNote, 1);
+    wordsLayout->addWidget(m_pWordsFix);
+    m_pWordsBar->hide();
+    auto* problemSide = new QWidget(this);
+    auto* problemLayout = new QVBoxLayout(problemSide);
+    problemLayout->setContentsMargins(0, 0, 0, 0);
+    problemLayout->addWidget(m_pWordsBar);
+    problemLayout->addWidget(m_pProblems, 1);
+
     auto* left = new QSplitter(Qt::Vertical, this);
     left->addWidget(textSide);
-    left->addWidget(m_pProblems);
+    left->addWidget(problemSide);
     left->setStretchFactor(0, 4);
     left->setStretchFactor(1, 1);
 
@@ -166,7 +194,7 @@ void CQuizEditorWindow::CreateWidgets() {
         new QLabel(QStringLiteral("Question at the caret, as the quiz shows it:"), right));
     rightLayout->addWidget(m_pPreview, 0, Qt::AlignLeft);
     rightLayout->addWidget(m_pDetails, 1);
-    rightLayout->addWidget(new QLabel(QStringLiteral("Try an &answer:"), right));
+    rightLayout->addWidget(new QLabel(QStringLiteral("&Try an answer:"), right));
     rightLayout->addWidget(m_pTryBox);
     rightLayout->addWidget(m_pVerdicts, 2);
     qobject_cast<QLabel*>(rightLayout->itemAt(3)->widget())->setBuddy(m_pTryBox);
@@ -204,7 +232,7 @@ void CQuizEditorWindow::CreateMenus() {
     file->addAction(QStringLiteral("&Save"), QKeySequence::Save, this, &CQuizEditorWindow::Save);
     file->addAction(QStringLiteral("Save &As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
                     this, &CQuizEditorWindow::SaveAs);
-    QMenu* encoding = file->addMenu(QStringLiteral("&Encoding"));
+    QMenu* encoding = file->addMenu(QStringLiteral("Enco&ding"));
     m_pEncodingGroup = new QActionGroup(this);
     for (const auto& [name, value] : {std::pair{"UTF-8", 0}, std::pair{"Windows-1252", 1}}) {
         QAction* action = encoding->addAction(QString::fromLatin1(name));
@@ -252,6 +280,11 @@ void CQuizEditorWindow::CreateMenus() {
                     [this] { m_pFindBar->FindNext(); });
     edit->addAction(QStringLiteral("Find Pre&vious"), QKeySequence::FindPrevious, this,
                     [this] { m_pFindBar->FindNext(true); });
+    edit->addSeparator();
+    m_pWordsAction = edit->addAction(QStringLiteral("Read &Words in Every Alphabet"), this,
+                                     &CQuizEditorWindow::AddWordsOption);
+    m_pWordsAction->setObjectName(QStringLiteral("wordsFixAction"));
+    m_pWordsAction->setEnabled(false);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("&Contents"), QKeySequence::HelpContents, this,
@@ -477,8 +510,9 @@ void CQuizEditorWindow::FillRecentMenu() {
     m_pRecentMenu->clear();
     const QStringList recent = EditorSettings().value(QStringLiteral("recentFiles")).toStringList();
     for (const QString& path : recent) {
-        QAction* action = m_pRecentMenu->addAction(QFileInfo(path).fileName() +
-                                                   QStringLiteral("  (") + path + u')');
+        // An "&" in a name is shown, not taken for an access key.
+        QString label = QFileInfo(path).fileName() + QStringLiteral("  (") + path + u')';
+        QAction* action = m_pRecentMenu->addAction(label.replace(u'&', QStringLiteral("&&")));
         connect(action, &QAction::triggered, this, [this, path] { OpenRecent(path); });
     }
     if (recent.isEmpty())
@@ -638,6 +672,42 @@ void CQuizEditorWindow::ShowProblems() {
         new QListWidgetItem(line, m_pProblems);
     m_pEdit->SetMarks(marks);
     m_pStatus->setText(QString::fromStdString(m_check.Summary()));
+
+    const auto lost = std::count_if(
+        m_check.diagnostics.begin(), m_check.diagnostics.end(),
+        [](const CQuizDiagnostic& d) { return d.fix == EQuizFix::AddWordsUnicodeOption; });
+    if (lost > 0) {
+        m_pWordsNote->setText(
+            (lost == 1 ? QStringLiteral("1 expected answer holds")
+                       : QStringLiteral("%1 expected answers hold").arg(lost)) +
+            QStringLiteral(" letters beyond A-Z, which the judge takes for spaces. %1 as the "
+                           "first line reads words in every alphabet.")
+                .arg(kWordsUnicodeOption));
+        // What a screen reader says of the button: why it is there.
+        m_pWordsFix->setAccessibleDescription(m_pWordsNote->text());
+    }
+    // The button gives way to the problems when it goes; the focus stays in
+    // the window.
+    if (lost == 0 && m_pWordsFix->hasFocus())
+        m_pProblems->setFocus();
+    m_pWordsBar->setVisible(lost > 0);
+    m_pWordsAction->setEnabled(lost > 0);
+}
+
+void CQuizEditorWindow::AddWordsOption() {
+    // Options are read only when "option:" are the file's very first characters,
+    // so the line goes at the very start: before any option line already there,
+    // and above a blank first line, under which it would be read as an answer.
+    QTextCursor start(m_pEdit->document());
+    start.movePosition(QTextCursor::Start);
+    start.insertText(QString::fromLatin1(kWordsUnicodeOption) + u'\n');
+    // The warnings go at once, not a moment later.
+    RunCheck();
+    m_pEdit->setFocus();
+    statusBar()->showMessage(QStringLiteral("%1 is now the first line: words of every alphabet "
+                                            "are read. Edit > Undo takes it out.")
+                                 .arg(kWordsUnicodeOption),
+                             8000);
 }
 
 void CQuizEditorWindow::UpdatePreview() {
@@ -735,8 +805,8 @@ void CQuizEditorWindow::UpdateVerdicts() {
         firstRight = k == 0 ? explanation.right : firstRight;
         report +=
             QStringLiteral("Expected answer %1: \"%2\"\n").arg(k + 1).arg(WindowText(expected));
-        const std::string lines =
-            FormatAnswerExplanation(explanation, m_pSet->judge.threshold, ignoreLine, &ToUtf8);
+        const std::string lines = FormatAnswerExplanation(
+            explanation, m_pSet->judge.threshold, m_pSet->judge.wordRule, ignoreLine, &ToUtf8);
         for (const QString& line : QStringFromUtf8(lines).split(u'\n', Qt::SkipEmptyParts))
             report += QStringLiteral("  ") + line + u'\n';
         report += u'\n';

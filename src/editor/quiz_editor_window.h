@@ -24,12 +24,14 @@ class CFindBar;
 class CQuizCodeEdit;
 class CQuizHighlighter;
 class CWebBrowser2;
+class QAction;
 class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 
 class CQuizEditorWindow : public QMainWindow {
     Q_OBJECT
@@ -99,6 +101,10 @@ public:
     QLineEdit* GetAnswerBox() const { return m_pTryBox; }
     QPlainTextEdit* GetVerdicts() const { return m_pVerdicts; }
     CFindBar* GetFindBar() const { return m_pFindBar; }
+    // What puts right the answers whose letters beyond A-Z the judge would lose:
+    // the button beside the problems and its Edit menu entry.
+    QPushButton* GetWordsFixButton() const { return m_pWordsFix; }
+    QAction* GetWordsFixAction() const { return m_pWordsAction; }
     const QString& GetPath() const { return m_strPath; }
     const CQuizTextFormat& GetFormat() const { return m_format; }
     bool IsModified() const;
@@ -163,6 +169,8 @@ private:
 
     void RunCheck();
     void ShowProblems();
+    // Puts "option:Words:Unicode" at the very start of the text, one undoable edit.
+    void AddWordsOption();
     void UpdatePreview();
     void ShowQuestion(int index);
     void UpdateVerdicts();
@@ -185,6 +193,10 @@ private:
     CQuizHighlighter* m_pHighlighter = nullptr;
     CFindBar* m_pFindBar = nullptr;
     QListWidget* m_pProblems = nullptr;
+    QWidget* m_pWordsBar = nullptr;
+    QLabel* m_pWordsNote = nullptr;
+    QPushButton* m_pWordsFix = nullptr;
+    QAction* m_pWordsAction = nullptr;
     QLabel* m_pStatus = nullptr;
     QLabel* m_pFormatLabel = nullptr;
     CWebBrowser2* m_pPreview = nullptr;

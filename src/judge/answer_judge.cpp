@@ -57,8 +57,8 @@ template <typename Char> int32_t LengthWithoutFinalS(const Char* word, int32_t l
     return length;
 }
 
-// Calls add(start, length) for every word of the text, in order: bytes under the
-// ASCII rule, code points under a Unicode rule.
+// Calls add(start, length) for every word of the text, in order, its final s
+// still on: bytes under the ASCII rule, code points under a Unicode rule.
 template <typename Char, typename ClassOf, typename OnWord>
 void ForEachWordOf(const Char* text, int32_t length, ClassOf classOf, OnWord&& add) {
     int32_t i = 0;
@@ -76,14 +76,15 @@ void ForEachWordOf(const Char* text, int32_t length, ClassOf classOf, OnWord&& a
             while (i < length && classOf(text[i]) == kWord)
                 ++i;
         }
-        add(text + start, LengthWithoutFinalS(text + start, i - start));
+        add(text + start, i - start);
         if (i >= length)
             return;
     }
 }
 
 template <typename OnWord> void ForEachWord(const char* text, int32_t length, OnWord&& add) {
-    ForEachWordOf(text, length, ClassOfByte, add);
+    ForEachWordOf(text, length, ClassOfByte,
+                  [&add](const char* word, int32_t n) { add(word, LengthWithoutFinalS(word, n)); });
 }
 
 bool IsAsciiText(std::string_view text) {
@@ -249,7 +250,8 @@ void CAnswerJudge::FoldWords(std::string_view text, ETextSide side, std::string&
     const auto addEnd = [&] { ends.push_back(static_cast<uint32_t>(folded.size())); };
     const auto length = static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
     // ASCII text is its own NFKC, its words are runs of ASCII letters and digits
-    // and its caseless form is lower case: the byte splitter gives the same words.
+    // and its caseless form is lower case, as long as the word: the byte
+    // splitter gives the same words.
     if (IsAsciiText(text)) {
         ForEachWord(text.data(), length, [&](const char* word, int32_t n) {
             AppendFolded(folded, std::string_view(word, static_cast<size_t>(n)));
@@ -264,12 +266,17 @@ void CAnswerJudge::FoldWords(std::string_view text, ETextSide side, std::string&
                      side == ETextSide::Typed || expectedUtf8, points);
     NormalizeNfkc(points);
     const bool withoutAccents = wordRule == EWordRule::UnicodeWithoutAccents;
+    // The final s comes off the folded word, so that both texts meet it in the
+    // same form: "Boß" folds to "boss" as "BOSS" does, and without accents
+    // "wieś" to "wies" as "wies" does.
     ForEachWordOf(points.data(), static_cast<int32_t>(points.size()), ClassOfPoint,
                   [&](const char32_t* word, int32_t n) {
                       FoldCaseless(std::u32string_view(word, static_cast<size_t>(n)),
                                    withoutAccents, caseless);
-                      for (const char32_t c : caseless)
-                          AppendUtf8(folded, c);
+                      const int32_t kept = LengthWithoutFinalS(
+                          caseless.data(), static_cast<int32_t>(caseless.size()));
+                      for (int32_t k = 0; k < kept; ++k)
+                          AppendUtf8(folded, caseless[static_cast<size_t>(k)]);
                       addEnd();
                   });
 }

@@ -46,7 +46,8 @@ uint32_t PropertiesOf(char32_t c) {
     constexpr char32_t kMiddleMask = (1u << kMiddleBits) - 1;
     constexpr char32_t kLeafMask = (1u << kLeafBits) - 1;
     const unsigned middle = kPropertyTop[c >> (kLeafBits + kMiddleBits)];
-    const unsigned leaf = kPropertyMiddles[(middle << kMiddleBits) | ((c >> kLeafBits) & kMiddleMask)];
+    const unsigned leaf =
+        kPropertyMiddles[(middle << kMiddleBits) | ((c >> kLeafBits) & kMiddleMask)];
     return kPropertyValues[kPropertyLeaves[(leaf << kLeafBits) | (c & kLeafMask)]];
 }
 
@@ -56,8 +57,10 @@ uint8_t CombiningClassOf(char32_t c) {
 
 // Appends what c maps to in rows; false when the rows do not map it.
 template <size_t N> bool AppendMapped(const CMapping (&rows)[N], char32_t c, std::u32string& out) {
-    const CMapping* after = std::upper_bound(
-        rows, rows + N, c, [](char32_t cp, const CMapping& row) { return cp < (row.head & 0x1FFFFF); });
+    const CMapping* after =
+        std::upper_bound(rows, rows + N, c, [](char32_t cp, const CMapping& row) {
+            return cp < (row.head & 0x1FFFFF);
+        });
     if (after == rows)
         return false;
     const CMapping& row = after[-1];
@@ -119,8 +122,9 @@ void AppendCanonical(char32_t c, uint32_t properties, std::u32string& out) {
     constexpr size_t kPairs = sizeof kCompositions / sizeof kCompositions[0];
     const uint16_t* byComposite = kCompositionsByComposite;
     const uint16_t* found =
-        std::lower_bound(byComposite, byComposite + kPairs, c,
-                         [](uint16_t i, char32_t cp) { return CompositeOf(kCompositions[i]) < cp; });
+        std::lower_bound(byComposite, byComposite + kPairs, c, [](uint16_t i, char32_t cp) {
+            return CompositeOf(kCompositions[i]) < cp;
+        });
     if (found != byComposite + kPairs && CompositeOf(kCompositions[*found]) == c) {
         const uint64_t pair = kCompositions[*found];
         AppendCanonical(FirstOf(pair), PropertiesOf(FirstOf(pair)), out);
@@ -148,14 +152,16 @@ bool ComposePair(char32_t first, char32_t second, char32_t& composite) {
                     ((first - kLeadBase) * kVowelCount + (second - kVowelBase)) * kTrailCount;
         return true;
     }
-    if (first >= kHangulFirst && first <= kHangulLast && (first - kHangulFirst) % kTrailCount == 0 &&
-        second > kTrailBase && second < kTrailBase + kTrailCount) {
+    if (first >= kHangulFirst && first <= kHangulLast &&
+        (first - kHangulFirst) % kTrailCount == 0 && second > kTrailBase &&
+        second < kTrailBase + kTrailCount) {
         composite = first + (second - kTrailBase);
         return true;
     }
     if (second < 0x300 || !(PropertiesOf(second) & kComposesBack))
         return false;
-    const uint64_t key = (static_cast<uint64_t>(first) << 42) | (static_cast<uint64_t>(second) << 21);
+    const uint64_t key =
+        (static_cast<uint64_t>(first) << 42) | (static_cast<uint64_t>(second) << 21);
     const uint64_t* end = kCompositions + sizeof kCompositions / sizeof kCompositions[0];
     const uint64_t* found = std::lower_bound(kCompositions, end, key);
     if (found == end || (*found >> 21) != (key >> 21))

@@ -157,6 +157,14 @@ void CTorviDlg::OnFileOpen() {
     std::string path;
     if (!m_window.ChooseOpenFile(path))
         return;
+    OpenQuizFile(path);
+}
+
+void CTorviDlg::OpenQuizFile(const std::string& path) {
+    // Whatever comes of it, the quiz's page or the welcome page after a failure
+    // is what the window shows; the first paint must not put the welcome page
+    // over a question.
+    m_bFirstPaint = false;
 
     // A file from another program is converted in memory and loaded by the same
     // loader; a quiz file is loaded by its path.

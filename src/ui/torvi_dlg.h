@@ -45,6 +45,11 @@ public:
 
     // Quiz flow.
     void OnFileOpen();
+    // Opens the quiz at path as File > Open does once its dialog has chosen it:
+    // a file of another program is converted in memory; one that does not load
+    // gets the usual message and leaves the welcome page. Called before the
+    // first paint (a file named at start), it takes the welcome page's place.
+    void OpenQuizFile(const std::string& path);
     void OnEnter();
     void OnQuit();
     void OnRestart();
@@ -108,8 +113,9 @@ private:
     bool m_bBusy = false;
     QuizState m_state = QuizState::NoQuiz;
     CAudioPlayer* m_pPlayer = nullptr;
-    // Set until the welcome page has been requested by the first paint; one
-    // dialog lives for the whole run, so this is once per run.
+    // Set until the welcome page has been requested by the first paint, or a quiz
+    // opened before it made the page unwanted; one dialog lives for the whole
+    // run, so this is once per run.
     bool m_bFirstPaint = true;
     // Set when the help file could not be opened; later requests do not retry.
     bool m_bHelpFailed = false;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "check/quiz_checker.h"
 #include "cli/cmd_check.h"
 #include "cli_test_support.h"
 
@@ -96,6 +97,73 @@ TEST_F(CheckCommand, AnswerIsCheckedAsTheJudgeReadsIt) {
     EXPECT_EQ(result.out.find(":4: warning"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find(" 2 questions, 0 errors, 1 warning\n"), std::string::npos)
         << result.out;
+}
+
+TEST_F(CheckCommand, LettersBeyondAsciiAreAWarningNamingTheWordsJudged) {
+    // The first answer says which line to add; later ones point back to it. An
+    // answer left with no word gets this warning alone.
+    const CRunResult result = Check("Q\nthe Stra\xc3\x9f"
+                                    "e\nQ2\n\xd0\xba\xd0\xbe\xd1\x88\xd0\xba\xd0\xb0\n"
+                                    "Q3\n\xc3\xa4 b c d e f g h\n");
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ(
+        Lines({"2: warning: expected answer \"the Stra\xc3\x9f"
+               "e\" holds letters beyond A-Z, "
+               "which the judge takes for spaces: it compares only \"Stra\" and \"e\"; make "
+               "\"option:Words:Unicode\" the first line of the file to read words in every "
+               "alphabet (or \"option:Accents:Optional\" to let accents be left out too)",
+               "4: warning: expected answer \"\xd0\xba\xd0\xbe\xd1\x88\xd0\xba\xd0\xb0\" "
+               "holds letters beyond A-Z: no typed answer can ever be right (see line 2 for the "
+               "option line that reads them)",
+               "6: warning: expected answer \"\xc3\xa4 b c d e f g h\" holds letters beyond "
+               "A-Z: the judge compares only \"b\", \"c\", \"d\", \"e\", \"f\", \"g\" and 1 "
+               "more (see line 2 for the option line that reads them)",
+               " 3 questions, 0 errors, 3 warnings"}),
+        result.out);
+}
+
+TEST_F(CheckCommand, AnswerWithoutAnyLetterBeyondAsciiNeedsNoWordOption) {
+    // Quotation marks, dashes and spaces of other scripts separate words under
+    // any rule.
+    const CRunResult result = Check("Q\n\xc2\xabParis\xc2\xbb\xe2\x80\x94"
+                                    "3\xc2\xa0"
+                                    "4\n");
+    EXPECT_EQ(Lines({" 1 question, 0 errors, 0 warnings"}), result.out);
+}
+
+TEST_F(CheckCommand, WindowsQuizIsReadInItsOwnEncoding) {
+    // "l'\xe9cole" in Windows-1252: the \xe9 is a letter the ASCII rule loses.
+    CRunResult result = Check("Q\nl'\xe9"
+                              "cole\n");
+    EXPECT_EQ(Lines({"2: warning: expected answer \"l'\xc3\xa9"
+                     "cole\" holds letters beyond "
+                     "A-Z, which the judge takes for spaces: it compares only \"l\" and "
+                     "\"cole\"; make \"option:Words:Unicode\" the first line of the file to read "
+                     "words in every alphabet (or \"option:Accents:Optional\" to let accents be "
+                     "left out too)",
+                     " 1 question, 0 errors, 1 warning"}),
+              result.out);
+    // Under a Unicode rule "\xe9" is a word of its own, and "the" is still dropped.
+    result = Check("option:Words:Unicode\nQ\n\xe9\nQ2\nthe\n");
+    EXPECT_EQ(Lines({"5: warning: expected answer \"the\" can never be matched: no words are "
+                     "left once the ignore words are dropped",
+                     " 2 questions, 0 errors, 1 warning"}),
+              result.out);
+}
+
+TEST_F(CheckCommand, EitherWordOptionReadsTheLettersBeyondAscii) {
+    const std::string answers = "Q\nStra\xc3\x9f"
+                                "e\nQ2\n\xce\xb3\xce\xac\xcf\x84\xce\xb1\n";
+    for (const char* header : {"option:Words:Unicode\n", "OPTION:accents:OPTIONAL \n",
+                               "option:PercentForCorrect:0.5\noption:words:unicode\n"})
+        EXPECT_EQ(Lines({" 2 questions, 0 errors, 0 warnings"}), Check(header + answers).out)
+            << header;
+    // An option that is not read as one leaves the answers to the ASCII rule.
+    const CRunResult hidden = Check("\noption:Words:Unicode\n" + answers);
+    EXPECT_NE(hidden.out.find(":4: warning: expected answer \"Stra\xc3\x9f"
+                              "e\" holds letters"),
+              std::string::npos)
+        << hidden.out;
 }
 
 TEST_F(CheckCommand, DontIgnoreOptionMakesAnAnswerMatchableAgain) {

@@ -2,6 +2,7 @@
 // standard error, and an output file that never replaces, half-writes or
 // writes through anything the user did not ask it to.
 #include <filesystem>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -190,4 +191,98 @@ TEST_F(ConvertCommand, AWebPageWithoutThePlayerIsRefusedAndNothingIsWritten) {
         EXPECT_NE(r.err.find("The browser player is not installed"), std::string::npos) << r.err;
     }
     EXPECT_EQ(Listing(), before);
+}
+
+// A spreadsheet in another alphabet is judged in it: the quiz starts with the
+// option line that reads its words, or, asked for, the one that also lets
+// accents be left out; an output without option lines refuses the request.
+TEST_F(ConvertCommand, SpreadsheetInAnotherAlphabetIsJudgedInItsOwnLetters) {
+    const std::string input =
+        m_dir.Write("russian.csv", "house,\xD0\xB4\xD0\xBE\xD0\xBC\nsign,?\n");
+    CRunResult r = Run({input});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "option:Words:Unicode\nhouse\n\xD0\xB4\xD0\xBE\xD0\xBC\nsign\n?\n");
+    EXPECT_EQ(r.err, input +
+                         ": option:Words:Unicode is written first, so that 1 expected answer "
+                         "with letters beyond A-Z is judged in its own script\n" +
+                         input +
+                         ": 1 expected answer without a letter or a digit in any script can "
+                         "never be answered right: the judge compares words only\n" +
+                         input + ": 2 questions converted.\n");
+
+    EXPECT_EQ(
+        Run({input, "--accents", "Optional"}).out.rfind("option:Accents:Optional\nhouse\n", 0), 0u);
+    r = Run({input, "--accents", "sometimes"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("'sometimes' is neither optional nor required"), std::string::npos);
+    r = Run({input, "--accents", "optional", "-o", m_dir.File("out.kvtml")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("kvtml has no place for it"), std::string::npos) << r.err;
+}
+
+// A quiz converted into a quiz keeps its option header, read in its own
+// encoding and written in UTF-8 like the rest.
+TEST_F(ConvertCommand, QuizWrittenAgainAsAQuizKeepsItsOptionLines) {
+    const std::string quiz = m_dir.Write(
+        "latin.txt",
+        "option:PercentForCorrect:0.5\noption:DontIgnore:caf\xE9\nDrink?\ncaf\xE9 noir\n");
+    const CRunResult r = Run({quiz, "--to", "quiz", "--accents", "optional"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "option:Accents:Optional\noption:PercentForCorrect:0.5\n"
+                     "option:DontIgnore:caf\xC3\xA9\nDrink?\ncaf\xC3\xA9 noir\n");
+    EXPECT_EQ(r.err, quiz + ": 1 question converted.\n");
+}
+
+// Random bytes are no spreadsheet, flashcard export or vocabulary file, whatever
+// the name: each is refused with the one line a file that does not convert
+// gets, and nothing is written, to a file or to standard output.
+TEST_F(ConvertCommand, BinaryFileIsRefusedWithOneLineUnderAnyName) {
+    std::mt19937 random(65537);
+    std::string noise(4096, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random() & 0xFF);
+    ASSERT_NE(noise.find('\0'), std::string::npos);
+    const std::pair<const char*, std::string> files[] = {
+        {"data.csv", noise},
+        {"data.tsv", noise},
+        {"cards.txt", "#separator:tab\n#html:true\n" + noise},
+        {"words.kvtml", noise},
+    };
+    for (const auto& [name, bytes] : files) {
+        const std::string input = m_dir.Write(name, bytes);
+        const std::vector<std::string> before = Listing();
+        for (const std::string& output : {m_dir.File("out.txt"), std::string("-")}) {
+            const CRunResult r = Run({input, "-o", output});
+            EXPECT_EQ(r.exitCode, 1) << name << ": " << r.err;
+            EXPECT_EQ(r.err,
+                      "torvi-cli: " + input + ": the file is not text (it holds NUL characters)\n");
+            EXPECT_EQ(r.out, "");
+        }
+        EXPECT_EQ(Listing(), before);
+        // The author's check says the same of it.
+        const CRunResult check = cli_test::RunCli(kCommands, {"check", input});
+        EXPECT_EQ(check.exitCode, 1);
+        EXPECT_NE(check.out.find("the file is not text"), std::string::npos) << check.out;
+    }
+}
+
+// Texts a spreadsheet could take for formulas, and texts that begin with the
+// apostrophe that guards them, dump the same after a trip through CSV and TSV.
+TEST_F(ConvertCommand, FormulaLikeTextsComeBackFromASpreadsheetAsTheyWere) {
+    std::string text;
+    for (const char* t : {"'", "''=", "'=", "-5", "+1", "@home", "=1+1", "'-", "'@x", "it's", "="})
+        text += std::string(t) + "\n" + t + "\n;" + t + "\n~" + t + "\n";
+    text += "Tab?\nx\n;\tindented\n";
+    const std::string quiz = m_dir.Write("quiz.txt", text);
+    const CRunResult original = cli_test::RunCli(kCommands, {"dump", quiz});
+    ASSERT_EQ(original.exitCode, 0) << original.err;
+    for (const char* sheet : {"quiz.csv", "quiz.tsv"}) {
+        ASSERT_EQ(Run({quiz, "-o", m_dir.File(sheet), "--force"}).exitCode, 0);
+        const CRunResult back = Run({m_dir.File(sheet), "-o", m_dir.File("back.txt"), "--force"});
+        ASSERT_EQ(back.exitCode, 0) << back.err;
+        EXPECT_EQ(cli_test::RunCli(kCommands, {"dump", m_dir.File("back.txt")}).out, original.out)
+            << ReadFile(m_dir.File(sheet));
+    }
+    EXPECT_NE(ReadFile(m_dir.File("quiz.csv")).find("\"'=1+1\",\"'=1+1\",,\"'=1+1\""),
+              std::string::npos);
 }

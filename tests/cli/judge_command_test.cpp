@@ -61,7 +61,7 @@ TEST_F(JudgeCommand, JsonObjectHoldsTheContractFieldsInOrder) {
     for (const auto& item : json.items())
         keys.push_back(item.key());
     EXPECT_EQ(keys, (Words{"right", "share", "threshold", "typed_words", "expected_words",
-                           "remaining_words", "found"}));
+                           "remaining_words", "found", "words", "accents"}));
     EXPECT_EQ(json["right"], true);
     EXPECT_EQ(json["share"], 1.0);
     EXPECT_EQ(json["threshold"], 0.65);
@@ -69,6 +69,8 @@ TEST_F(JudgeCommand, JsonObjectHoldsTheContractFieldsInOrder) {
     EXPECT_EQ(json["expected_words"], (Words{"The", "Battle", "of", "Hasting"}));
     EXPECT_EQ(json["remaining_words"], (Words{"Battle", "Hasting"}));
     EXPECT_EQ(json["found"], 2);
+    EXPECT_EQ(json["words"], "ascii");
+    EXPECT_EQ(json["accents"], "required");
 }
 
 TEST_F(JudgeCommand, WorkedExampleVerdictsAndShares) {
@@ -116,6 +118,97 @@ TEST_F(JudgeCommand, VerdictIsTheJudgesOnTheEdgeCases) {
         EXPECT_EQ(result.exitCode, judge.IsCorrect(typed, expected) ? 0 : 1)
             << expected << " / " << typed;
     }
+}
+
+TEST_F(JudgeCommand, VerdictIsTheJudgesUnderEveryWordRule) {
+    const std::string ignore = m_dir.Write("ignore.txt", "the\n\xd0\xb8\n");
+    const std::pair<const char*, EWordRule> rules[] = {
+        {"--words=ascii", EWordRule::Ascii},
+        {"--words=unicode", EWordRule::Unicode},
+        {"--accents=optional", EWordRule::UnicodeWithoutAccents}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"Stra\xc3\x9f"
+         "e",
+         "STRASSE"},
+        {"Stra\xc3\x9f"
+         "e",
+         "stra e"},
+        {"caf\xc3\xa9", "cafe"},
+        {"caf\xc3\xa9", "CAF\xc3\x89"},
+        {"\xd0\xba\xd0\xbe\xd1\x88\xd0\xba\xd0\xb0", "\xd0\x9a\xd0\x9e\xd0\xa8\xd0\x9a\xd0\x90"},
+        {"\xd0\xba\xd0\xbe\xd1\x82 \xd0\xb8 \xd0\xbf\xd1\x91\xd1\x81", "\xd0\xba\xd0\xbe\xd1\x82"},
+        {"\xef\xac\x81le", "file"},
+        {"the cats", "cat"},
+        {"\xce\x9f\xce\xb4\xcf\x85\xcf\x83\xcf\x83\xce\xad\xce\xb1\xcf\x82",
+         "\xce\xbf\xce\xb4\xcf\x85\xcf\x83\xcf\x83\xce\xb5\xce\xb1\xcf\x83"},
+    };
+    for (const auto& [option, rule] : rules) {
+        CAnswerJudge judge(ignore.c_str());
+        judge.wordRule = rule;
+        for (const auto& [expected, typed] : cases) {
+            const CRunResult result = Run({option, "--ignore-words", ignore, expected, typed});
+            EXPECT_EQ(result.exitCode, judge.IsCorrect(typed, expected) ? 0 : 1)
+                << option << ": " << expected << " / " << typed;
+        }
+    }
+}
+
+TEST_F(JudgeCommand, UnicodeWordsAreComparedInTheirFoldedForm) {
+    auto json = RunJson({"--words", "unicode",
+                         "Stra\xc3\x9f"
+                         "e",
+                         "STRASSE"},
+                        0);
+    EXPECT_EQ(json["expected_words"], Words{"strasse"});
+    EXPECT_EQ(json["typed_words"], Words{"strasse"});
+    EXPECT_EQ(json["words"], "unicode");
+    EXPECT_EQ(json["accents"], "required");
+    // Without the option the same pair is two words against one.
+    json = RunJson({"Stra\xc3\x9f"
+                    "e",
+                    "STRASSE"},
+                   1);
+    EXPECT_EQ(json["expected_words"], (Words{"Stra", "e"}));
+    // Accents left out: the words lose them, and the rule reads unicode words.
+    json = RunJson({"--accents", "Optional",
+                    "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
+                    "e",
+                    "creme brulee"},
+                   0);
+    EXPECT_EQ(json["expected_words"], (Words{"creme", "brulee"}));
+    EXPECT_EQ(json["words"], "unicode");
+    EXPECT_EQ(json["accents"], "optional");
+    RunJson({"--words", "UNICODE", "Cr\xc3\xa8me", "creme"}, 1);
+    RunJson({"--words", "unicode", "--accents", "optional", "Cr\xc3\xa8me", "creme"}, 0);
+}
+
+TEST_F(JudgeCommand, ExpectedAnswerThatIsNotUtf8IsReadAsWindows1252) {
+    // A Windows-1252 quiz's "caf\xe9" is "caf\xc3\xa9" to the judge.
+    auto json = RunJson({"--words", "unicode", "caf\xe9", "CAF\xc3\x89"}, 0);
+    EXPECT_EQ(json["expected_words"], Words{"caf\xc3\xa9"});
+    json = RunJson({"--accents", "optional", "\xc9t\xe9", "ete"}, 0);
+    EXPECT_EQ(json["expected_words"], Words{"ete"});
+}
+
+TEST_F(JudgeCommand, ReportNamesTheWordRule) {
+    CRunResult result = Run({"--words", "unicode",
+                             "Stra\xc3\x9f"
+                             "e",
+                             "STRASSE"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("Expected words:  strasse\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Typed words:     strasse\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Words:           unicode (letters and digits of every alphabet)\n"),
+              std::string::npos)
+        << result.out;
+    result = Run({"--accents", "optional", "caf\xc3\xa9", "cafe"});
+    EXPECT_NE(result.out.find("Words:           unicode, accents optional\n"), std::string::npos)
+        << result.out;
+    result = Run({"caf\xc3\xa9", "cafe"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.out.find("Words:           ascii (letters A-Z and digits only)\n"),
+              std::string::npos)
+        << result.out;
 }
 
 TEST_F(JudgeCommand, ShareIsNullWhenNoExpectedWordRemains) {
@@ -187,6 +280,16 @@ TEST_F(JudgeCommand, ThresholdThatIsNotANumberAboveZeroIsAUsageError) {
         ExpectUsageError({"--threshold", bad, "red", "red"});
 }
 
+TEST_F(JudgeCommand, WordRuleThatIsNotOneOfTheNamesIsAUsageError) {
+    ExpectUsageError({"--words", "latin", "red", "red"});
+    ExpectUsageError({"--words", "", "red", "red"});
+    ExpectUsageError({"--accents", "maybe", "red", "red"});
+    ExpectUsageError({"--words", "ascii", "--accents", "optional", "red", "red"});
+    ExpectUsageError({"red", "red", "--words"});
+    // Accents required go with either rule.
+    EXPECT_EQ(Run({"--words", "ascii", "--accents", "required", "red", "red"}).exitCode, 0);
+}
+
 TEST_F(JudgeCommand, UnreadableIgnoreFileIsAUsageError) {
     ExpectUsageError({"--ignore-words", m_dir.File("absent.txt"), "red", "red"});
     ExpectUsageError({"--ignore-words", m_dir.Path(), "red", "red"});
@@ -216,8 +319,9 @@ TEST_F(JudgeCommand, HelpDescribesEveryOption) {
     const CRunResult result = Run({"--help"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
-    for (const char* name : {"--ignore-words", "--threshold", "--json", "EXPECTED", "TYPED",
-                             "IgnoreW.TXT", "0.65", "Exit status"})
+    for (const char* name :
+         {"--ignore-words", "--threshold", "--words", "--accents", "--json", "EXPECTED", "TYPED",
+          "IgnoreW.TXT", "0.65", "option:Words:Unicode", "option:Accents:Optional", "Exit status"})
         EXPECT_NE(result.out.find(name), std::string::npos) << name << "\n" << result.out;
 
     const CRunResult top = cli_test::RunCli(kCommands, {"--help"});

@@ -1,9 +1,12 @@
 // Spreadsheet rows and flashcard exports read into records: RFC 4180 quoting,
 // separators and headers told from the file, chosen columns, encodings, HTML.
+#include <random>
+
 #include <gtest/gtest.h>
 
 #include "convert/delimited_reader.h"
 #include "convert/html_text.h"
+#include "convert/text_decoding.h"
 #include "convert_test_support.h"
 
 using namespace convert_test;
@@ -141,6 +144,85 @@ TEST(DelimitedReaderTest, EncodingsOfSpreadsheetsAllComeOutAsUtf8) {
     EXPECT_EQ(r.records[0].question, "caf\xC3\xA9");
     EXPECT_EQ(r.records[0].answers, std::vector<std::string>{"\xE2\x82\xAC"});
     EXPECT_EQ(r.report.notes.size(), 1u);
+}
+
+TEST(DelimitedReaderTest, BinaryFilesAreRefusedWholeAfterDecodingNotBefore) {
+    std::mt19937 random(1729);
+    std::string noise(4096, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random() & 0xFF);
+    ASSERT_NE(noise.find('\0'), std::string::npos);
+    ASSERT_FALSE(noise.starts_with("\xFF\xFE") || noise.starts_with("\xFE\xFF"));
+    // As a spreadsheet of either kind, as a flashcard export after good header
+    // lines, and as a good spreadsheet with one NUL far into it.
+    const std::string valid = "Question,Answer\nhouse,Haus\n";
+    std::string late = valid;
+    for (int i = 0; i < 200; ++i)
+        late += "q" + std::to_string(i) + ",a\n";
+    late += std::string("tail,\0\n", 7);
+    const struct {
+        std::string bytes;
+        EDelimitedKind kind;
+        char fallback;
+    } files[] = {
+        {noise, EDelimitedKind::Spreadsheet, ','},
+        {noise, EDelimitedKind::Spreadsheet, '\t'},
+        {"#separator:tab\n#html:true\n" + noise, EDelimitedKind::Flashcards, '\t'},
+        {late, EDelimitedKind::Spreadsheet, ','},
+    };
+    for (const auto& file : files) {
+        const CRead r = Read(file.bytes, {}, file.kind, file.fallback);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.report.error, kNotTextError);
+        EXPECT_TRUE(r.records.empty());
+        EXPECT_TRUE(r.report.skipped.empty());
+        EXPECT_EQ(r.report.Lines(), std::vector<std::string>{kNotTextError});
+    }
+
+    // UTF-16 holds NUL bytes in any text: only a NUL character refuses it.
+    auto utf16 = [](std::u16string_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t u : text) {
+            bytes += static_cast<char>(u & 0xFF);
+            bytes += static_cast<char>(u >> 8);
+        }
+        return bytes;
+    };
+    CRead r = Read(utf16(u"house\tHaus\r\n"), {}, EDelimitedKind::Spreadsheet, '\t');
+    ASSERT_TRUE(r.ok) << r.report.error;
+    ASSERT_EQ(r.records.size(), 1u);
+    EXPECT_EQ(r.records[0].answers, std::vector<std::string>{"Haus"});
+    r = Read(utf16(std::u16string(u"house\tHa\0us\r\n", 13)), {}, EDelimitedKind::Spreadsheet,
+             '\t');
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.report.error, kNotTextError);
+}
+
+TEST(DelimitedReaderTest, OneApostropheBeforeAFormulaCharacterIsTakenOffASpreadsheetCell) {
+    const CRead r = Read("Question,Answer,Comment\n"
+                         "'=1+1, '-5 ,\"'@home\"\n"
+                         "''=,'+1,'\n"
+                         "it's,'quoted',\"'\tx\"\n"
+                         "\"'''-\",a'=,'' \n");
+    ASSERT_EQ(r.records.size(), 4u);
+    EXPECT_EQ(r.records[0].question, "=1+1");
+    EXPECT_EQ(r.records[0].answers, std::vector<std::string>{"-5"});
+    EXPECT_EQ(r.records[0].comment, "@home");
+    EXPECT_EQ(r.records[1].question, "'=");
+    EXPECT_EQ(r.records[1].answers, std::vector<std::string>{"+1"});
+    EXPECT_EQ(r.records[1].comment, "'");
+    EXPECT_EQ(r.records[2].question, "it's");
+    EXPECT_EQ(r.records[2].answers, std::vector<std::string>{"'quoted'"});
+    EXPECT_EQ(r.records[2].comment, "\tx");
+    EXPECT_EQ(r.records[3].question, "''-");
+    EXPECT_EQ(r.records[3].answers, std::vector<std::string>{"a'="});
+    EXPECT_EQ(r.records[3].comment, "''");
+
+    // A flashcard export is no spreadsheet's file: its apostrophes are the author's.
+    const CRead cards = Read("#separator:tab\n'=\t'-1\n", {}, EDelimitedKind::Flashcards, '\t');
+    ASSERT_EQ(cards.records.size(), 1u);
+    EXPECT_EQ(cards.records[0].question, "'=");
+    EXPECT_EQ(cards.records[0].answers, std::vector<std::string>{"'-1"});
 }
 
 TEST(DelimitedReaderTest, FlashcardExportTakesItsHeaderLinesAndMakesItsHtmlPlain) {

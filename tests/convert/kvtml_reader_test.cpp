@@ -266,7 +266,8 @@ TEST(KvtmlReaderTest, MalformedTruncatedBinaryAndForeignXmlEachFailWithOneLine) 
         binary[i] = static_cast<char>((i * 7919) % 251);
     const std::pair<std::string, std::string> cases[] = {
         {truncated, "not well-formed XML"},
-        {binary, "not well-formed XML"},
+        {binary, "the file is not text (it holds NUL characters)"},
+        {"<?xml version=\"1.0\"?>" + std::string(1, '\0') + "<kvtml/>", "not text"},
         {"<?xml version=\"1.0\"?><kvtml version=\"2.0\"><entries></kvtml>", "not well-formed"},
         {"<?xml version=\"1.0\"?><html><body/></html>", "not a vocabulary file"},
         {"<?xml version=\"1.0\"?><kvtml version=\"2.0\"></kvtml>", "no language"},

@@ -1,6 +1,11 @@
 // Quizzes written for other programs, and read back: quiz → CSV → quiz keeps
 // every record, KVTML → quiz → KVTML keeps every text the quiz holds, and what
 // a format cannot hold is reported.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
 #include <gtest/gtest.h>
 
 #include "convert/delimited_reader.h"
@@ -8,6 +13,7 @@
 #include "convert/quiz_export.h"
 #include "convert/quiz_import.h"
 #include "convert/quiz_writer.h"
+#include "convert/text_decoding.h"
 #include "convert_test_support.h"
 
 using namespace convert_test;
@@ -61,6 +67,73 @@ TEST(QuizExportTest, QuizToCsvOrTsvAndBackKeepsEveryRecord) {
                 << Describe(before[i]) << " came back as " << Describe(after[i]) << "\n"
                 << sheet;
     }
+}
+
+// Texts a spreadsheet could take for formulas, and texts that look like the
+// apostrophe that keeps one from being taken so, in every field of a quiz:
+// each comes back from CSV and TSV as it was.
+TEST(QuizExportTest, TextsLikeFormulasAndApostrophesComeBackAsTheyWere) {
+    const std::vector<std::string> chosen = {
+        // clang-format off
+        "'", "''", "'=", "''=", "'''+", "=", "-", "+", "@", "=1+1", "-5", "+1", "@home",
+        "'-5", "'@home", "a'=", "it's", "'quoted'", "=HYPERLINK(\"http://x\",\"y\")",
+        "-\t-", "@SUM(1;2)", "'\t'", "x =1",
+        // clang-format on
+    };
+    std::string quiz;
+    for (const std::string& text : chosen)
+        quiz += text + "\n" + text + "\n;" + text + "\n~" + text + "\n";
+    // And texts of those characters at random, every question's four fields
+    // from one seed.
+    std::mt19937 random(4180);
+    const std::string pieces[] = {"'", "'", "=", "+", "-", "@", "\t", "a", " ", "\"", ",", "1"};
+    // Each text is one to six pieces, with one that is no blank, so that every
+    // line is one the loader keeps.
+    auto text = [&] {
+        std::string t;
+        for (int n = static_cast<int>(random() % 6); n > 0; --n)
+            t += pieces[random() % std::size(pieces)];
+        t.insert(random() % (t.size() + 1), 1, "'=+-@a\"1"[random() % 8]);
+        return t;
+    };
+    for (int i = 0; i < 300; ++i)
+        quiz += text() + "\n" + text() + "\n;" + text() + "\n~" + text() + "\n";
+
+    CQuestionSet set(nullptr);
+    Load(set, quiz);
+    const std::vector<CQuizRecord> before = LoadedRecords(quiz);
+    ASSERT_EQ(before.size(), chosen.size() + 300);
+    for (const char separator : {',', '\t'}) {
+        CConvertReport written;
+        const std::string sheet = WriteDelimited(set, separator, written);
+        std::string back;
+        CConvertReport read;
+        ASSERT_TRUE(ConvertToQuizText(sheet, separator == ',' ? EFileFormat::Csv : EFileFormat::Tsv,
+                                      {}, back, read))
+            << read.error;
+        const std::vector<CQuizRecord> after = LoadedRecords(back);
+        ASSERT_EQ(after.size(), before.size()) << (read.skipped.empty() ? "" : read.skipped[0].why);
+        for (size_t i = 0; i < before.size(); ++i)
+            EXPECT_TRUE(SameContent(after[i], before[i]))
+                << Describe(before[i]) << " came back as " << Describe(after[i]);
+    }
+}
+
+TEST(QuizExportTest, CellsLikeFormulasAreWrittenQuotedAfterAnApostrophe) {
+    CQuestionSet set(nullptr);
+    Load(set, "=1+1\n-5\n;@home\n~+1\n'=\n'\n;it's\n~''-\n");
+    CConvertReport report;
+    EXPECT_EQ(WriteDelimited(set, ',', report), "Question,Answer,Ordered,Comment,Explanation\r\n"
+                                                "\"'=1+1\",\"'-5\",,\"'@home\",\"'+1\"\r\n"
+                                                "\"''=\",',,it's,\"'''-\"\r\n");
+    // A tab, where it would start a cell, is kept behind the apostrophe too.
+    CQuestionSet tabs(nullptr);
+    Load(tabs, "Tab?\nx\n;\tindented\n");
+    EXPECT_EQ(WriteDelimited(tabs, '\t', report),
+              "Question\tAnswer\tOrdered\tComment\tExplanation\r\n"
+              "Tab?\tx\t\t\"'\tindented\"\t\r\n");
+    EXPECT_TRUE(NeedsFormulaGuard("\r"));
+    EXPECT_FALSE(NeedsFormulaGuard("a=b"));
 }
 
 TEST(QuizExportTest, VocabularyToQuizAndBackKeepsEveryTextTheQuizHolds) {
@@ -149,4 +222,25 @@ TEST(QuizExportTest, FormatIsToldFromContentBeforeName) {
     EXPECT_EQ(DetectInputFormat("unicode.txt", "\xFF\xFEq\0"), EFileFormat::Tsv);
     EXPECT_EQ(DetectInputFormat("quiz.txt", "Question?\nAnswer\n"), EFileFormat::Quiz);
     EXPECT_EQ(DetectInputFormat("broken.kvtml", "garbage"), EFileFormat::Kvtml);
+}
+
+// What the window's File > Open and the terminal quiz are told of a binary file
+// with a spreadsheet's name: the one line, and no quiz.
+TEST(QuizExportTest, BinaryFileImportsAsNothingWithTheOneLine) {
+    char folder[] = "/tmp/torvi-import-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/data.csv";
+    std::mt19937 random(2718);
+    std::string noise(4096, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random() & 0xFF);
+    std::ofstream(path, std::ios::binary) << noise;
+    CQuestionSet set(nullptr);
+    CConvertReport report;
+    EFileFormat format = EFileFormat::Quiz;
+    EXPECT_EQ(ImportQuizFile(set, path, {}, report, nullptr, &format), EImportResult::Failed);
+    EXPECT_EQ(format, EFileFormat::Csv);
+    EXPECT_EQ(report.error, kNotTextError);
+    EXPECT_EQ(set.GetQuestions().GetCount(), 0);
+    std::filesystem::remove_all(folder);
 }

@@ -121,7 +121,7 @@ TEST(QuizWriterTest, LoadingBackCatchesWhatTheRulesWouldHave) {
                                             Record("After", {"c"}, "row 3")};
         records[1].where = "row 2";
         CConvertReport report;
-        const std::string text = WriteQuizText(records, report, none);
+        const std::string text = WriteQuizText(records, report, {}, none);
         bool loaded = false;
         const std::vector<CQuizRecord> back = LoadedRecords(text, &loaded);
         ASSERT_TRUE(loaded) << c.name;
@@ -158,7 +158,7 @@ TEST(QuizWriterTest, ManyRecordsThatFailToLoadBackCostABoundedNumberOfRounds) {
         records.push_back(Record("q" + std::to_string(i), {i % 3 == 0 ? "bad/" : "good"},
                                  "line " + std::to_string(i + 1)));
     CConvertReport report;
-    const std::string text = WriteQuizText(records, report, none);
+    const std::string text = WriteQuizText(records, report, {}, none);
     EXPECT_EQ(report.converted + static_cast<int32_t>(report.skipped.size()), 300);
     EXPECT_GE(report.skipped.size(), 100u);
     const std::vector<CQuizRecord> back = LoadedRecords(text);
@@ -197,31 +197,111 @@ TEST(QuizWriterTest, SkippedRecordsAreReportedInInputOrder) {
     EXPECT_EQ(report.skipped[2].where, "line 6");
 }
 
-// Answers in another script convert whole, and the report says that the
-// judge, which compares words of A-Z and digits, can never accept them.
-TEST(QuizWriterTest, AnswersWithoutJudgedWordsAreCountedInANote) {
+// Answers in another script convert whole and are judged in it; the report
+// counts the answers that have no word even so.
+TEST(QuizWriterTest, AnswersWithoutAnyWordAreCountedUnderTheRuleTheQuizUses) {
     const std::vector<CQuizRecord> records = {
-        Record("house", {"\xD0\xB4\xD0\xBE\xD0\xBC"}), Record("capital", {"Paris"}),
-        Record("water", {"\xCE\xBD\xCE\xB5\xCF\x81\xCF\x8C", "H2O"}), Record("sign", {"?!"})};
+        Record("house", {"\xD0\xB4\xD0\xBE\xD0\xBC"}),
+        Record("water", {"\xCE\xBD\xCE\xB5\xCF\x81\xCF\x8C", "H2O"}), Record("sign", {"?!"}),
+        Record("dash", {"\xE2\x80\x94"}), Record("twelve", {"\xD9\xA1\xD9\xA2"})};
     CConvertReport report;
     const std::string text = WriteQuizText(records, report);
-    EXPECT_EQ(report.converted, 4);
-    EXPECT_NE(text.find("\xD0\xB4\xD0\xBE\xD0\xBC"), std::string::npos);
-    ASSERT_EQ(report.notes.size(), 1u);
-    EXPECT_EQ(report.notes[0].rfind("3 expected answers without a letter A-Z or a digit", 0), 0u)
-        << report.notes[0];
+    EXPECT_EQ(text.rfind("option:Words:Unicode\nhouse\n", 0), 0u) << text;
+    // Cyrillic, Greek and the Arabic-Indic digits are words; '?!' and a dash are not.
+    EXPECT_EQ(report.notes,
+              (std::vector<std::string>{
+                  "option:Words:Unicode is written first, so that 3 expected answers with letters "
+                  "beyond A-Z are judged in their own script",
+                  "2 expected answers without a letter or a digit in any script can never be "
+                  "answered right: the judge compares words only"}));
 
     CConvertReport plain;
-    WriteQuizText({Record("capital", {"Paris"}), Record("two", {"2"})}, plain);
-    EXPECT_TRUE(plain.notes.empty());
+    EXPECT_EQ(WriteQuizText({Record("sign", {"?"})}, plain), "sign\n?\n");
+    EXPECT_EQ(plain.notes,
+              std::vector<std::string>{
+                  "1 expected answer without a letter A-Z or a digit can never be "
+                  "answered right: the judge compares words of those characters only"});
+}
 
-    // A whole spreadsheet passes the note on to the report a person reads.
-    CConvertReport sheet;
-    std::string quiz;
-    ASSERT_TRUE(ConvertToQuizText("house,\xD0\xB4\xD0\xBE\xD0\xBC\ncapital,Paris\n",
-                                  EFileFormat::Csv, CConvertOptions{}, quiz, sheet));
-    ASSERT_EQ(sheet.notes.size(), 1u);
-    EXPECT_EQ(sheet.notes[0].rfind("1 expected answer without", 0), 0u) << sheet.notes[0];
+// The header follows the expected answers that are written: a letter beyond
+// A-Z in a question or comment, or in a record left out, asks for nothing;
+// Accents:Optional, asked for, is written whatever the answers hold.
+TEST(QuizWriterTest, TheWordRuleIsWrittenForTheAnswersThatAreWritten) {
+    struct CRuleCase {
+        const char* name;
+        std::vector<CQuizRecord> records;
+        bool accents;
+        EWordRule rule;
+    };
+    CQuizRecord commented = Record("kitchen", {"cuisine"});
+    commented.comment = "f\xC3\xA9minin";
+    const CQuizRecord street = Record("street", {"Stra\xC3\x9F"
+                                                 "e"});
+    const std::vector<CRuleCase> cases = {
+        {"ASCII only", {Record("cat", {"chat"})}, false, EWordRule::Ascii},
+        {"accent in the question only",
+         {Record("caf\xC3\xA9?", {"coffee"})},
+         false,
+         EWordRule::Ascii},
+        {"accent in the comment only", {commented}, false, EWordRule::Ascii},
+        {"symbol beyond ASCII", {Record("euro", {"\xE2\x82\xAC 5"})}, false, EWordRule::Ascii},
+        {"accented answer", {street}, false, EWordRule::Unicode},
+        {"second answer",
+         {Record("two", {"one", "\xCE\xB4\xCF\x8D\xCE\xBF"})},
+         false,
+         EWordRule::Unicode},
+        {"only such answer left out",
+         {Record("q", {"a"}), Record("h", {"\xD0\xB4\xD0\xBE/"})},
+         false,
+         EWordRule::Ascii},
+        {"accents optional, ASCII",
+         {Record("cat", {"chat"})},
+         true,
+         EWordRule::UnicodeWithoutAccents},
+        {"accents optional, accented", {street}, true, EWordRule::UnicodeWithoutAccents},
+    };
+    for (const CRuleCase& c : cases) {
+        CQuizHeader header;
+        header.accentsOptional = c.accents;
+        CConvertReport report;
+        const std::string text = WriteQuizText(c.records, report, header);
+        CQuestionSet set(nullptr);
+        ASSERT_TRUE(LoadQuizBytes(set, text, nullptr)) << c.name;
+        EXPECT_EQ(set.judge.wordRule, c.rule) << c.name << "\n" << text;
+        EXPECT_EQ(text.starts_with("option:"), c.rule != EWordRule::Ascii) << c.name;
+        EXPECT_EQ(set.GetQuestions().GetCount(), report.converted) << c.name;
+    }
+}
+
+// A quiz written again keeps its own header and so its own word rule; only
+// Accents:Optional, when asked and not said already, goes in front of it.
+TEST(QuizWriterTest, AQuizWrittenAgainKeepsItsOwnOptionLines) {
+    const std::vector<CQuizRecord> records = {Record("house", {"\xD0\xB4\xD0\xBE\xD0\xBC"})};
+    CQuizHeader own;
+    own.ownLines = {"PercentForCorrect:0.5", "DontIgnore:the"};
+    CConvertReport report;
+    std::string text = WriteQuizText(records, report, own);
+    EXPECT_EQ(text, "option:PercentForCorrect:0.5\noption:DontIgnore:the\nhouse\n"
+                    "\xD0\xB4\xD0\xBE\xD0\xBC\n");
+    // Its author's ASCII rule leaves the Cyrillic answer without a word.
+    EXPECT_EQ(report.notes,
+              std::vector<std::string>{
+                  "1 expected answer without a letter A-Z or a digit can never be answered right: "
+                  "the judge compares words of those characters only (option:Words:Unicode reads "
+                  "the words of every script)"});
+
+    own.accentsOptional = true;
+    text = WriteQuizText(records, report = {}, own);
+    EXPECT_EQ(text.rfind("option:Accents:Optional\noption:PercentForCorrect:0.5\n", 0), 0u) << text;
+
+    // Said already, in any letter case, it is not said twice; a line that cannot
+    // be written is named, not dropped unsaid.
+    own.ownLines = {"words:unicode", "accents:OPTIONAL", std::string("DontIgnore:a\0b", 14)};
+    text = WriteQuizText(records, report = {}, own);
+    EXPECT_EQ(text.rfind("option:words:unicode\noption:accents:OPTIONAL\nhouse\n", 0), 0u) << text;
+    EXPECT_EQ(report.notes,
+              std::vector<std::string>{
+                  "an option line of the quiz is not kept: it holds a NUL character"});
 }
 
 // Records made of the pieces the loader treats specially, in every arrangement

@@ -1,6 +1,7 @@
 // Every vocabulary file of Debian's kdeedu-kvtml-data converts: each entry with
 // both a word and a hint (or both languages) becomes a question, counted here
 // with XPath on a tree of the test's own, and a file with nothing to ask says so.
+// Each converted quiz judges its answers in their own letters, held to ICU.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +9,10 @@
 
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 #include "convert/quiz_import.h"
 #include "convert_test_support.h"
@@ -97,4 +102,140 @@ TEST(RealKvtmlFilesTest, EveryFileConvertsAndEveryAskableEntryBecomesAQuestion) 
     EXPECT_GT(questions, 9000);
     std::cout << files << " files, " << questions << " questions, " << nothingToAsk
               << " files with nothing to ask\n";
+}
+
+namespace {
+// What ICU says of an expected answer: whether it holds a word (a letter, mark
+// or digit that is not default-ignorable) and whether one of those is beyond
+// ASCII.
+struct CIcuView {
+    bool word = false;
+    bool beyondAscii = false;
+};
+
+CIcuView ViewWithIcu(std::string_view text) {
+    CIcuView view;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        const bool word = c >= 0 &&
+                          (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0 &&
+                          !u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+        view.word = view.word || word;
+        view.beyondAscii = view.beyondAscii || (word && c > 0x7F);
+    }
+    return view;
+}
+
+// The answer as a learner types it who leaves the accents off: its canonical
+// decomposition without the nonspacing marks, composed again.
+std::string WithoutAccents(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    const icu::UnicodeString decomposed =
+        nfd->normalize(icu::UnicodeString::fromUTF8(
+                           icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))),
+                       status);
+    icu::UnicodeString bare;
+    for (int32_t i = 0; i < decomposed.length();) {
+        const UChar32 c = decomposed.char32At(i);
+        if (u_charType(c) != U_NON_SPACING_MARK)
+            bare.append(c);
+        i += U16_LENGTH(c);
+    }
+    std::string out;
+    nfc->normalize(bare, status).toUTF8String(out);
+    EXPECT_TRUE(U_SUCCESS(status)) << u_errorName(status);
+    return out;
+}
+
+// The number of answers the report says can never be answered right; 0 when
+// it says nothing of them.
+int CountedUnanswerable(const CConvertReport& report) {
+    for (const std::string& note : report.notes)
+        if (note.find("can never be answered right") != std::string::npos)
+            return std::stoi(note);
+    return 0;
+}
+
+struct CJudgedFile {
+    int answers = 0;
+    int beyondAscii = 0;
+    int withoutWord = 0;
+    int typedOtherwise = 0; // typed() gave another text than the answer
+};
+
+// Converts the file with the options and judges every expected answer of the
+// quiz, loaded back as any quiz is, typed as typed() makes it; adds the counts
+// to judged.
+void JudgeEveryAnswer(const std::string& path, const std::string& bytes,
+                      const CConvertOptions& options, CJudgedFile& judged,
+                      std::string (*typed)(std::string_view expected)) {
+    std::string quiz;
+    CConvertReport report;
+    if (!ConvertToQuizText(bytes, EFileFormat::Kvtml, options, quiz, report))
+        return;
+    const int beyondAsciiBefore = judged.beyondAscii;
+    const int withoutWordBefore = judged.withoutWord;
+    CQuestionSet set(nullptr);
+    EXPECT_TRUE(LoadQuizBytes(set, quiz, nullptr)) << path;
+    EXPECT_TRUE(set.IsUtf8()) << path;
+    for (const CQuestion* question : set.GetQuestions()) {
+        for (const CTextBuffer* answer : question->answers) {
+            const std::string expected = TextOf(*answer);
+            const CIcuView view = ViewWithIcu(expected);
+            ++judged.answers;
+            judged.beyondAscii += view.beyondAscii ? 1 : 0;
+            judged.withoutWord += view.word ? 0 : 1;
+            const std::string typedText = typed(expected);
+            judged.typedOtherwise += typedText != expected ? 1 : 0;
+            EXPECT_EQ(set.judge.IsCorrect(typedText.c_str(), expected.c_str()), view.word)
+                << path << ": typed '" << typedText << "' for '" << expected << "'";
+        }
+    }
+    EXPECT_EQ(CountedUnanswerable(report), judged.withoutWord - withoutWordBefore) << path;
+    const bool beyondAscii = judged.beyondAscii > beyondAsciiBefore;
+    const char* line =
+        options.accentsOptional ? "option:Accents:Optional\n" : "option:Words:Unicode\n";
+    EXPECT_EQ(quiz.starts_with(line), options.accentsOptional || beyondAscii) << path;
+    EXPECT_EQ(quiz.starts_with("option:"), options.accentsOptional || beyondAscii) << path;
+}
+} // namespace
+
+// Every file converted as a teacher converts it, with the default options and
+// with accents optional: each expected answer that has a word is right when it
+// is typed as it stands (in UTF-8, as a learner types), and, with accents
+// optional, when it is typed with its accents left off; each answer without a
+// word is counted by the report, and none other.
+TEST(RealKvtmlFilesTest, EveryAnswerIsJudgedRightInItsOwnLettersWithOrWithoutAccents) {
+    if (!std::filesystem::is_directory(kFolder))
+        GTEST_SKIP() << kFolder << " is missing (Debian package kdeedu-kvtml-data)";
+    int files = 0;
+    CJudgedFile all;
+    CJudgedFile bare;
+    CConvertOptions accents;
+    accents.accentsOptional = true;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(kFolder)) {
+        if (!item.is_regular_file() || item.path().extension() != ".kvtml")
+            continue;
+        ++files;
+        std::string bytes;
+        std::string why;
+        ASSERT_TRUE(ReadWholeFile(item.path(), bytes, why)) << item.path() << ": " << why;
+        JudgeEveryAnswer(item.path(), bytes, {}, all,
+                         [](std::string_view expected) { return std::string(expected); });
+        JudgeEveryAnswer(item.path(), bytes, accents, bare, WithoutAccents);
+    }
+    EXPECT_GE(files, 300);
+    EXPECT_GT(all.answers, 9000);
+    EXPECT_GT(all.beyondAscii, 1000);
+    EXPECT_EQ(bare.answers, all.answers);
+    // Enough answers lose accents for the second pass to judge something else.
+    EXPECT_GT(bare.typedOtherwise, 500);
+    std::cout << files << " files, " << all.answers << " expected answers, " << all.beyondAscii
+              << " with letters beyond ASCII, " << bare.typedOtherwise
+              << " typed otherwise without accents, " << all.withoutWord << " without a word\n";
 }

@@ -1,10 +1,14 @@
 // Checking as the author types: each mistake at its line in the problem list,
 // the margin and the status line, gone once it is fixed; and the colours of
 // the format's parts, which must read the file as the loader does.
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "app/torvi_app.h"
@@ -113,7 +117,7 @@ private slots:
 
     void CharacterTheFileCannotHoldIsAnErrorAtItsLine() {
         CEditorFixture f;
-        f.WriteFile(QStringLiteral("latin.txt"), "Caf\xe9?\ncaf\xe9\n");
+        f.WriteFile(QStringLiteral("latin.txt"), "Caf\xe9?\ncoffee\n");
         QVERIFY(f.Window().OpenFile(f.Path(QStringLiteral("latin.txt"))));
         QTextCursor end(f.Window().GetEditor()->document());
         end.movePosition(QTextCursor::End);
@@ -123,6 +127,84 @@ private slots:
         QVERIFY(f.Window().GetProblemList()->item(0)->text().contains(QStringLiteral("U+2713")));
         QCOMPARE(f.Window().GetStatusLine()->text(),
                  QStringLiteral("2 questions, 1 error, 0 warnings"));
+    }
+
+    void LettersBeyondAsciiOfferTheWordsOptionAsOneUndoableEdit() {
+        CEditorFixture f;
+        const QString quiz = QStringLiteral("Q\nStra\u00dfe\nQ2\n\u043a\u043e\u0448\u043a\u0430\n"
+                                            "Q3\nParis\n");
+        f.ReplaceText(quiz);
+        CQuizEditorWindow& window = f.Window();
+        QCOMPARE(f.ProblemLines(window),
+                 (QStringList{QStringLiteral("2: warning"), QStringLiteral("4: warning")}));
+        QPushButton* button = window.GetWordsFixButton();
+        QVERIFY(button->isVisibleTo(&window));
+        QVERIFY(window.GetWordsFixAction()->isEnabled());
+        QVERIFY(button->accessibleDescription().startsWith(
+            QStringLiteral("2 expected answers hold letters beyond A-Z")));
+        // The caret's text does not move under it.
+        window.GetEditor()->GoToLine(5);
+
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(window.GetEditor()->toPlainText(),
+                 QStringLiteral("option:Words:Unicode\n") + quiz);
+        QCOMPARE(f.ProblemLines(window), QStringList());
+        QCOMPARE(window.GetStatusLine()->text(),
+                 QStringLiteral("3 questions, 0 errors, 0 warnings"));
+        QVERIFY(!button->isVisibleTo(&window));
+        QVERIFY(!window.GetWordsFixAction()->isEnabled());
+        QCOMPARE(window.GetEditor()->GetCaretLine(), 6);
+        // The judge now reads the word whole.
+        window.GetEditor()->GoToLine(2);
+        QTest::keyClicks(window.GetAnswerBox(), QStringLiteral("STRASSE"));
+        QVERIFY2(window.GetVerdicts()->toPlainText().startsWith(QStringLiteral("Right")),
+                 qPrintable(window.GetVerdicts()->toPlainText()));
+
+        // One undo takes the line out, and the warnings are back.
+        window.GetEditor()->undo();
+        QVERIFY(f.WaitForCheck(window));
+        QCOMPARE(window.GetEditor()->toPlainText(), quiz);
+        QCOMPARE(f.ProblemLines(window).size(), 2);
+        QVERIFY(button->isVisibleTo(&window));
+    }
+
+    void WordsOptionGoesAboveABlankFirstLineAndItsHeader() {
+        // The header is read only from the file's first character on: the line
+        // goes above the blank line, and the option lines under it, which the
+        // blank line kept from being read, are read with it.
+        CEditorFixture f;
+        const QString quiz =
+            QStringLiteral("\noption:PercentForCorrect:0.5\nQ\ncaf\u00e9 cr\u00e8me\n");
+        f.ReplaceText(quiz);
+        CQuizEditorWindow& window = f.Window();
+        QVERIFY(window.GetCheck().Offers(EQuizFix::AddWordsUnicodeOption));
+        window.GetWordsFixAction()->trigger();
+        QCOMPARE(window.GetEditor()->toPlainText(),
+                 QStringLiteral("option:Words:Unicode\n") + quiz);
+        QCOMPARE(f.ProblemLines(window), QStringList());
+        QCOMPARE(window.GetCheck().questionCount, 1);
+        // Half of the words is enough, as the header says.
+        window.GetEditor()->GoToLine(4);
+        QTest::keyClicks(window.GetAnswerBox(), QStringLiteral("CAF\u00c9"));
+        const QString shown = window.GetVerdicts()->toPlainText();
+        QVERIFY2(shown.startsWith(QStringLiteral("Right")), qPrintable(shown));
+        QVERIFY(shown.contains(QStringLiteral("Words:           unicode")));
+    }
+
+    void WordsFixAnswersTheKeyboard() {
+        CEditorFixture f;
+        f.Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.Window()));
+        f.Window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.Window()));
+        f.ReplaceText(QStringLiteral("Q\n\u03b3\u03ac\u03c4\u03b1\n"));
+        // Alt+W, from anywhere in the window; the button shows itself pressed first.
+        QTest::keyClick(f.Window().GetEditor(), Qt::Key_W, Qt::AltModifier);
+        QTRY_VERIFY(f.Window().GetEditor()->toPlainText().startsWith(
+            QStringLiteral("option:Words:Unicode\nQ\n")));
+        QCOMPARE(f.ProblemLines(f.Window()), QStringList());
+        // The focus goes back to the text, not lost with the hidden button.
+        QCOMPARE(QApplication::focusWidget(), f.Window().GetEditor());
     }
 
     // The colours: the traps of the format must show as the loader reads them.

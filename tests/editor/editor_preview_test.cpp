@@ -143,7 +143,7 @@ private slots:
             QTest::keyClicks(box, typed);
             const QString shown = f.Window().GetVerdicts()->toPlainText();
             const QStringList cli = CliJudgeLines(QStringLiteral("The Battle of Hastings"), typed);
-            QCOMPARE(cli.size(), 9);
+            QCOMPARE(cli.size(), 10);
             for (const QString& line : cli)
                 QVERIFY2(shown.contains(QStringLiteral("  ") + line + u'\n'), qPrintable(line));
             const bool right = cli[0].endsWith(QStringLiteral("right"));

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QWebEnginePage>
@@ -153,4 +154,14 @@ void CEditorFixture::WriteFile(const QString& name, const QByteArray& bytes) con
     QFile file(Path(name));
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+}
+
+QMenu* CEditorFixture::RecentMenu() {
+    for (QMenu* menu : Window().findChildren<QMenu*>()) {
+        if (menu->title() == QStringLiteral("Open &Recent")) {
+            emit menu->aboutToShow();
+            return menu;
+        }
+    }
+    return nullptr;
 }

@@ -42,6 +42,8 @@ public:
     QStringList warnings; // title and text of each warning
 };
 
+class QMenu;
+
 class CEditorFixture {
 public:
     CEditorFixture();
@@ -60,6 +62,8 @@ public:
     QStringList ProblemLines(CQuizEditorWindow& window) const;
     // The text of the page the preview shows now, blanks around it dropped.
     static QString PreviewText(CQuizEditorWindow& window);
+    // File > Open Recent of the first window, filled as it is when it opens.
+    QMenu* RecentMenu();
 
     QString Path(const QString& name) const { return folder.filePath(name); }
     QByteArray ReadFile(const QString& name) const;

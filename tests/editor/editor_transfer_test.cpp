@@ -68,12 +68,29 @@ private slots:
         f.WriteFile(QStringLiteral("quiz.txt"), "Q\nA\n");
         QVERIFY(!f.Window().ImportFile(f.Path(QStringLiteral("quiz.txt"))));
         QVERIFY(f.prompts.errors[1].contains(QStringLiteral("File > Open")));
+
+        // Random bytes named as a spreadsheet: the one line, and the text as it was.
+        QByteArray noise(4096, '\0');
+        quint32 state = 12345;
+        for (char& c : noise) {
+            state = state * 1664525u + 1013904223u;
+            c = static_cast<char>(state >> 24);
+        }
+        QVERIFY(noise.contains('\0'));
+        f.WriteFile(QStringLiteral("data.csv"), noise);
+        QVERIFY(!f.Window().ImportFile(f.Path(QStringLiteral("data.csv"))));
+        QCOMPARE(f.prompts.errors[2], f.Path(QStringLiteral("data.csv")) +
+                                          QStringLiteral(" cannot be imported: the file is not "
+                                                         "text (it holds NUL characters)."));
+        QCOMPARE(EditedText(f.Window()), before);
     }
 
     void ExportedVocabularyAndSpreadsheetReadBackAsTheSameQuiz() {
         CEditorFixture f;
-        f.ReplaceText(QString::fromUtf8("Capital of Greece?\nΑθήνα\n;in Attica\n"
-                                        "Two, please.\na/\nb\n~Why\n"));
+        // A Greek answer is read by its own letters, in the quiz and when it
+        // comes back.
+        f.ReplaceText(QString::fromUtf8("option:Words:Unicode\nCapital of Greece?\nΑθήνα\n"
+                                        ";in Attica\nTwo, please.\na/\nb\n~Why\n"));
         QStringList notes;
         QVERIFY(f.Window().ExportFile(f.Path(QStringLiteral("out.kvtml")), &notes));
         QVERIFY2(notes.join(u'\n').contains(QStringLiteral("question 2: only the first of 2")),
@@ -86,7 +103,8 @@ private slots:
         QVERIFY(ConvertToQuizText(std::string_view(kvtml.constData(), kvtml.size()),
                                   EFileFormat::Kvtml, {}, quiz, report));
         QCOMPARE(QString::fromStdString(quiz),
-                 QString::fromUtf8("Capital of Greece?\nΑθήνα\n;in Attica\nTwo, please.\na\n"));
+                 QString::fromUtf8("option:Words:Unicode\nCapital of Greece?\nΑθήνα\n"
+                                   ";in Attica\nTwo, please.\na\n"));
         const QByteArray csv = f.ReadFile(QStringLiteral("out.csv"));
         QVERIFY(ConvertToQuizText(std::string_view(csv.constData(), csv.size()), EFileFormat::Csv,
                                   {}, quiz, report));

@@ -38,7 +38,7 @@ TEST(UnicodeWords, AreMadeOfTheLettersMarksAndDigitsOfEveryScript) {
     EXPECT_EQ(Words(judge, "¿Qué?\u00A0«l’été» „Ja“ 5€ 20°"),
               (Words_{"qué", "l", "été", "ja", "5", "20"}));
     // The joining characters still glue a word together.
-    EXPECT_EQ(Words(judge, "Ünter-Maß (Öl)"), (Words_{"ünter-mass", "öl)"}));
+    EXPECT_EQ(Words(judge, "Ünter-Maß (Öl)"), (Words_{"ünter-mas", "öl)"}));
     // Full-width letters from an input method, and ligatures, read as plain ones.
     EXPECT_EQ(Words(judge, "ＣＡＦÉ ﬁne"), (Words_{"café", "fine"}));
     // The final s: four code points or more, and only s or S.
@@ -53,6 +53,11 @@ TEST(UnicodeWords, MatchTheTextsALearnerTypes) {
     EXPECT_TRUE(judge.IsCorrect("STRASSE", "Straße"));
     EXPECT_TRUE(judge.IsCorrect("strasse", "Straße"));
     EXPECT_FALSE(judge.IsCorrect("Stra e", "Straße"));
+    // The final s comes off the folded word on both sides, so ß and ss meet
+    // also at the end of a word.
+    EXPECT_TRUE(judge.IsCorrect("BOSS", "Boß"));
+    EXPECT_TRUE(judge.IsCorrect("Fuß", "FUSS"));
+    EXPECT_EQ(Words(judge, "Fuß Füße"), (Words_{"fus", "füsse"}));
     EXPECT_FALSE(judge.IsCorrect("cafe", "café"));
     EXPECT_TRUE(judge.IsCorrect("CAFÉ", "café"));
     // Decomposed and precomposed accents are one letter.
@@ -78,6 +83,9 @@ TEST(UnicodeWords, WithoutAccentsCountALetterTheSameWithOrWithoutThem) {
     EXPECT_TRUE(judge.IsCorrect("οδος", "οδός"));
     EXPECT_TRUE(judge.IsCorrect("istanbul", "İstanbul"));
     EXPECT_TRUE(judge.IsCorrect("año", "ano"));
+    // A word that ends in s once its accents are off loses it as a typed s does.
+    EXPECT_TRUE(judge.IsCorrect("wies", "wieś"));
+    EXPECT_TRUE(judge.IsCorrect("mogadiš", "Mogadis"));
     // Spacing vowel signs are no accents: the Devanagari word keeps them.
     EXPECT_FALSE(judge.IsCorrect("नमस", "नमस्ते"));
     EXPECT_EQ(Words(judge, "Ελλάδα"), Words_{"ελλαδα"});
@@ -87,12 +95,17 @@ TEST(UnicodeWords, ReadAWindows1252QuizAsWindows1252AndTypedTextAsUtf8) {
     Judge judge(EWordRule::Unicode);
     judge.expectedUtf8 = false;
     EXPECT_TRUE(judge.IsCorrect("café", "caf\xE9"));
-    EXPECT_TRUE(judge.IsCorrect("Œuvre", "\x8C" "uvre"));
+    EXPECT_TRUE(judge.IsCorrect("Œuvre", "\x8C"
+                                         "uvre"));
     // Typed text stays UTF-8 whatever the quiz is.
     EXPECT_FALSE(judge.IsCorrect("caf\xE9", "caf\xE9"));
     EXPECT_EQ(Words(judge, "caf\xE9", ETextSide::Expected), Words_{"café"});
     // Bytes that are not UTF-8 separate words.
-    EXPECT_EQ(Words(judge, "caf\xFF" "e", ETextSide::Typed), (Words_{"caf", "e"}));
+    EXPECT_EQ(Words(judge,
+                    "caf\xFF"
+                    "e",
+                    ETextSide::Typed),
+              (Words_{"caf", "e"}));
 }
 
 TEST(UnicodeWords, IgnoreEntriesAreFoldedTheSameWay) {
@@ -134,11 +147,14 @@ TEST(UnicodeWords, LeaveTheAsciiRuleAsItWas) {
 // pair) and long (looked up in the index).
 TEST(UnicodeWords, AgreeWithTheRuleWrittenOnIcu) {
     const std::vector<std::string> pieces = {
-        "a", "E", "s", "S", "ss", "ß", "é", "e\u0301", "É", "ü", "İ", "ı", "ſ", "ﬁ", "Ａ", "ｓ",
-        "кошка", "Ё", "й", "и\u0306", "Σ", "ς", "σ", "ά", "Ὀ", "\u0345", "न", "मस्", "ते", "\u093C",
-        "\u200C", "\u200D", "ی", "خ", "가", "\u1100\u1161", "ㄱ", "\u0308", "\u0327", "\u0323",
-        "1", "١", "½", "Ⅻ", "-", "(", ")", "+", "/", "#", " ", "  ", ",", ".", "’", "'", "«",
-        "»", "¿", "€", "°", "\u00A0", "\u3000", "\xFF", "\xC3", "\t", "\U0001D400", "\u2126"};
+        "a",    "E",       "s",      "S",          "ss",     "ß",  "é",  "e\u0301", "É",
+        "ü",    "İ",       "ı",      "ſ",          "ﬁ",      "Ａ", "ｓ", "кошка",   "Ё",
+        "й",    "и\u0306", "Σ",      "ς",          "σ",      "ά",  "Ὀ",  "\u0345",  "न",
+        "मस्",   "ते",       "\u093C", "\u200C",     "\u200D", "ی",  "خ",  "가",      "\u1100\u1161",
+        "ㄱ",   "\u0308",  "\u0327", "\u0323",     "1",      "١",  "½",  "Ⅻ",       "-",
+        "(",    ")",       "+",      "/",          "#",      " ",  "  ", ",",       ".",
+        "’",    "'",       "«",      "»",          "¿",      "€",  "°",  "\u00A0",  "\u3000",
+        "\xFF", "\xC3",    "\t",     "\U0001D400", "\u2126"};
     std::mt19937 random(42);
     std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 9);
@@ -167,7 +183,8 @@ TEST(UnicodeWords, AgreeWithTheRuleWrittenOnIcu) {
         std::string typed = random() % 3 == 0 ? expected : text();
         const bool reference =
             icu_words::IsCorrect(typed, expected, utf8, withoutAccents, entries, judge.threshold);
-        const std::vector<std::string> referenceWords = icu_words::Words(typed, true, withoutAccents);
+        const std::vector<std::string> referenceWords =
+            icu_words::Words(typed, true, withoutAccents);
         if (judge.IsCorrect(typed.c_str(), expected.c_str()) != reference ||
             Words(judge, typed) != referenceWords) {
             ADD_FAILURE() << "typed \"" << typed << "\" expected \"" << expected << "\" with "

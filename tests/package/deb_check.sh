@@ -56,7 +56,7 @@ for path in /usr/bin/torvi /usr/bin/torvi-cli \
     /usr/share/man/man1/torvi.1.gz /usr/share/man/man1/torvi-cli.1.gz \
     /usr/share/man/man1/torvi-editor.1.gz \
     /usr/share/doc/torvi/copyright /usr/share/doc/torvi/changelog.gz \
-    /usr/share/lintian/overrides/torvi \
+    /usr/share/lintian/overrides/torvi "/usr/share/mime/packages/$app_id.xml" \
     /usr/share/torvi/Welcome.htm /usr/share/torvi/IgnoreW.TXT /usr/share/torvi/Start1.wav \
     /usr/share/torvi/RightAnswer1.wav /usr/share/torvi/WrongAnswer1.wav \
     /usr/share/torvi/quizzes/geography.txt /usr/share/torvi/quizzes/spanish.txt; do
@@ -70,7 +70,7 @@ fi
 
 # The menu entry inside the package starts the program where the package puts it.
 dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/share/applications/$app_id.desktop" >"$work/entry"
-grep -qx "Exec=/usr/bin/torvi" "$work/entry" || fail "the packaged menu entry starts another program"
+grep -qx "Exec=/usr/bin/torvi %f" "$work/entry" || fail "the packaged menu entry starts another program"
 
 # The release notes' newest entry is the package's version.
 dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/torvi/changelog.gz | gunzip >"$work/changelog"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the build into a staging folder (DESTDIR) as `cmake --install`
 # would for /usr, and checks what a desktop and a packager expect there: the
-# menu entry and the AppStream metainfo validate and share one id, the menu
-# entry starts the installed program, the manual pages render without a
+# menu entries and the AppStream metainfo validate and share one id, the menu
+# entries start the installed programs with the file chosen, every file type
+# they offer to open is known (the system's or the program's own MIME
+# package, which builds into a database), the manual pages render without a
 # warning and name every command and option torvi-cli has, the support files,
 # icons and licence are in place, and the installed torvi-cli reports the
 # project's version.
@@ -29,10 +31,37 @@ expect_file "$desktop"
 expect_file "$metainfo"
 if [ -f "$desktop" ]; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $app_id.desktop"
-    grep -qx "Exec=$prefix/bin/torvi" "$desktop" || fail "the menu entry does not start $prefix/bin/torvi"
+    grep -qx "Exec=$prefix/bin/torvi %f" "$desktop" || fail "the menu entry does not start $prefix/bin/torvi with a file"
     grep -qx "Path=$prefix/share/torvi" "$desktop" || fail "the menu entry does not start in $prefix/share/torvi"
     grep -qx "Icon=$app_id" "$desktop" || fail "the menu entry names another icon"
 fi
+editor_desktop=$root/share/applications/$app_id.editor.desktop
+if [ -f "$editor_desktop" ]; then
+    desktop-file-validate "$editor_desktop" || fail "desktop-file-validate rejects $app_id.editor.desktop"
+    grep -qx "Exec=$prefix/bin/torvi-editor %F" "$editor_desktop" ||
+        fail "the editor's menu entry does not start $prefix/bin/torvi-editor with files"
+fi
+# Every file type the menu entries offer to open is one the desktop knows: the
+# system's MIME database, or the package of types installed with the program,
+# which must build into a database that gives .kvtml files their type.
+mime_package=$root/share/mime/packages/$app_id.xml
+expect_file "$mime_package"
+if [ -f "$mime_package" ]; then
+    mkdir -p "$work/mime/packages"
+    cp "$mime_package" "$work/mime/packages/"
+    update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database rejects $app_id.xml"
+    cut -d: -f2- "$work/mime/globs2" 2>/dev/null | grep -qxF "application/x-kvtml:*.kvtml" ||
+        fail "the installed MIME types give *.kvtml no type"
+fi
+for entry in "$desktop" "$editor_desktop"; do
+    [ -f "$entry" ] || continue
+    types=$(sed -n 's/^MimeType=//p' "$entry" | tr ';' ' ')
+    [ -n "$types" ] || fail "$(basename "$entry") offers to open no file type"
+    for type in $types; do
+        [ -f "/usr/share/mime/$type.xml" ] || [ -f "$work/mime/$type.xml" ] ||
+            fail "$(basename "$entry") names the unknown file type $type"
+    done
+done
 if [ -f "$metainfo" ]; then
     appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metainfo"
     grep -q "<id>$app_id</id>" "$metainfo" || fail "the metainfo's id is not $app_id"

@@ -1,8 +1,9 @@
 // The Unicode word rule written out step by step on ICU, which the judge's own
 // tables are held to: read the text (UTF-8, or Windows-1252 through ICU's own
 // converter), NFKC the whole of it, split it by general category with the
-// joining characters, drop a final s, fold each word with NFKC_Casefold and,
-// without accents, take the nonspacing marks off its NFD and compose it again.
+// joining characters, fold each word with NFKC_Casefold and, without accents,
+// take the nonspacing marks off its NFD and compose it again, then drop a
+// final s.
 #pragma once
 
 #include <unicode/normalizer2.h>
@@ -23,7 +24,8 @@ inline const icu::Normalizer2& Form(const char* name, UNormalization2Mode mode) 
 
 inline icu::UnicodeString Read(std::string_view bytes, bool utf8) {
     if (utf8)
-        return icu::UnicodeString::fromUTF8(icu::StringPiece(bytes.data(), static_cast<int32_t>(bytes.size())));
+        return icu::UnicodeString::fromUTF8(
+            icu::StringPiece(bytes.data(), static_cast<int32_t>(bytes.size())));
     UErrorCode status = U_ZERO_ERROR;
     UConverter* converter = ucnv_open("windows-1252", &status);
     icu::UnicodeString text(bytes.data(), static_cast<int32_t>(bytes.size()), converter, status);
@@ -37,8 +39,9 @@ inline bool IsWord(UChar32 c) {
 }
 
 inline bool IsJoining(UChar32 c) {
-    return c < 0x80 && c != 0 && std::string_view("#$%&()*+-/<=>@[]^{}").find(static_cast<char>(c)) !=
-                                     std::string_view::npos;
+    return c < 0x80 && c != 0 &&
+           std::string_view("#$%&()*+-/<=>@[]^{}").find(static_cast<char>(c)) !=
+               std::string_view::npos;
 }
 
 // The caseless form of one word or ignore entry, as UTF-8.
@@ -61,7 +64,8 @@ inline std::string Fold(const icu::UnicodeString& text, bool withoutAccents) {
 
 inline std::vector<std::string> Words(std::string_view bytes, bool utf8, bool withoutAccents) {
     UErrorCode status = U_ZERO_ERROR;
-    const icu::UnicodeString nfkc = Form("nfkc", UNORM2_COMPOSE).normalize(Read(bytes, utf8), status);
+    const icu::UnicodeString nfkc =
+        Form("nfkc", UNORM2_COMPOSE).normalize(Read(bytes, utf8), status);
     std::vector<UChar32> points;
     for (int32_t i = 0; i < nfkc.length(); i = nfkc.moveIndex32(i, 1))
         points.push_back(nfkc.char32At(i));
@@ -80,13 +84,15 @@ inline std::vector<std::string> Words(std::string_view bytes, bool utf8, bool wi
             while (i < points.size() && IsWord(points[i]))
                 ++i;
         }
-        size_t end = i;
-        if (end - start >= 4 && (points[end - 1] == 's' || points[end - 1] == 'S'))
-            --end;
         icu::UnicodeString word;
-        for (size_t k = start; k < end; ++k)
+        for (size_t k = start; k < i; ++k)
             word.append(points[k]);
-        words.push_back(Fold(word, withoutAccents));
+        // The final s comes off the folded word: four code points or more.
+        std::string folded = Fold(word, withoutAccents);
+        const icu::UnicodeString caseless = icu::UnicodeString::fromUTF8(folded);
+        if (caseless.countChar32() >= 4 && folded.back() == 's')
+            folded.pop_back();
+        words.push_back(folded);
     }
     return words;
 }

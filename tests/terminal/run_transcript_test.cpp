@@ -487,9 +487,8 @@ TEST_F(RunTranscript, UnicodeWordsAreJudgedInTheirOwnLetters) {
              Lines({"КОШКА", "STRASSE", "ΟΔΟΣ", "", "नमस्ते", "میخواهم", "ｃａｆé"}));
     EXPECT_EQ(played.exitCode, 0);
     const std::string right = "You are Correct!!!";
-    EXPECT_EQ(Verdicts(played.out),
-              (std::vector<std::string>{right, right, kWrong, right, right, right,
-                                        "You got 5/6 right."}));
+    EXPECT_EQ(Verdicts(played.out), (std::vector<std::string>{right, right, kWrong, right, right,
+                                                              right, "You got 5/6 right."}));
     // The feedback shows the expected answer as the quiz has it.
     EXPECT_NE(played.out.find("οδός"), std::string::npos);
 }
@@ -497,8 +496,8 @@ TEST_F(RunTranscript, UnicodeWordsAreJudgedInTheirOwnLetters) {
 TEST_F(RunTranscript, AccentsOptionalTakesAnswersWithoutTheirAccents) {
     const SPlayed played =
         Play(Quiz("accents_optional.txt"), Lines({"cafe", "UBERSETZUNG", "οδος"}));
-    EXPECT_EQ(Verdicts(played.out), (std::vector<std::string>{"You are Correct!!!", "You are Correct!!!",
-                                                              "You are Correct!!!",
-                                                              "You got 3/3 right."}));
+    EXPECT_EQ(Verdicts(played.out),
+              (std::vector<std::string>{"You are Correct!!!", "You are Correct!!!",
+                                        "You are Correct!!!", "You got 3/3 right."}));
 }
 } // namespace

@@ -39,7 +39,8 @@ std::string Hex(const std::u32string& text) {
     std::string out;
     char unit[16];
     for (const char32_t c : text) {
-        std::snprintf(unit, sizeof unit, "%s%04X", out.empty() ? "" : " ", static_cast<unsigned>(c));
+        std::snprintf(unit, sizeof unit, "%s%04X", out.empty() ? "" : " ",
+                      static_cast<unsigned>(c));
         out += unit;
     }
     return out;
@@ -101,8 +102,8 @@ TEST(UnicodeTables, GiveEveryCodePointIcusCategoryAndCombiningClass) {
     for (char32_t c = 0; c <= 0x10FFFF && wrong < 10; ++c) {
         const auto cp = static_cast<UChar32>(c);
         const int32_t mask = U_GET_GC_MASK(cp);
-        const bool word = (mask & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0 || c == 0x200C ||
-                          c == 0x200D;
+        const bool word =
+            (mask & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0 || c == 0x200C || c == 0x200D;
         const bool mark = u_charType(cp) == U_NON_SPACING_MARK;
         if (IsWordCodePoint(c) != word || IsNonspacingMark(c) != mark ||
             GetCombiningClass(c) != u_getCombiningClass(cp)) {
@@ -127,7 +128,8 @@ TEST(UnicodeTables, NormalizeAndFoldEveryCodePointAsIcu) {
             Fold(one, false) != folded || Fold(one, true) != icu.WithoutAccents(one)) {
             ADD_FAILURE() << "U+" << Hex(one) << ": NFKC " << Hex(Nfkc(one)) << ", fold "
                           << Hex(Fold(one, false)) << " (ICU " << Hex(folded) << "), bare "
-                          << Hex(Fold(one, true)) << " (ICU " << Hex(icu.WithoutAccents(one)) << ")";
+                          << Hex(Fold(one, true)) << " (ICU " << Hex(icu.WithoutAccents(one))
+                          << ")";
             ++wrong;
         }
     }
@@ -217,12 +219,12 @@ TEST(UnicodeText, ReadsBrokenUtf8AsReplacementCharacters) {
     };
     const CCase cases[] = {
         {"caf\xC3\xA9", U"caf\u00E9"},
-        {"\xC3", U"\uFFFD"},                     // cut short at the end
-        {"a\xC3z", U"a\uFFFDz"},                 // a lead byte without its continuation
-        {"\xC0\xAF", U"\uFFFD\uFFFD"},           // an overlong slash: two bad bytes
-        {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"}, // an encoded surrogate
+        {"\xC3", U"\uFFFD"},                               // cut short at the end
+        {"a\xC3z", U"a\uFFFDz"},                           // a lead byte without its continuation
+        {"\xC0\xAF", U"\uFFFD\uFFFD"},                     // an overlong slash: two bad bytes
+        {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},           // an encoded surrogate
         {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"}, // past U+10FFFF
-        {"\xE2\x82", U"\uFFFD"},                 // a valid start of three, cut short
+        {"\xE2\x82", U"\uFFFD"},                           // a valid start of three, cut short
         {"\xF0\x9F\x98\x80", U"\U0001F600"},
     };
     for (const CCase& c : cases) {

@@ -47,6 +47,30 @@ TEST_F(WindowCommandsTest, FirstPaintShowsTheWelcomePageOnlyOnce) {
     EXPECT_EQ(m_window.navigations.front(), m_strProgramDirectory + "Welcome.htm");
 }
 
+// A file named at start may be opened before the window is first drawn: its
+// question stays on the page, and a file that does not load still ends on the
+// welcome page, with the message File > Open gives.
+TEST_F(WindowCommandsTest, QuizOpenedBeforeTheFirstPaintKeepsItsPage) {
+    Start();
+    m_dlg->OpenQuizFile(QuizPath("capitals.txt"));
+    m_dlg->OnPaint();
+    EXPECT_EQ(m_window.CountLog("Navigate " + m_strProgramDirectory + "Welcome.htm"), 0);
+    ASSERT_FALSE(m_window.navigations.empty());
+    EXPECT_EQ(m_window.navigations.back(), m_strProgramDirectory + "QuestionTemp.html");
+    EXPECT_EQ(m_dlg->GetState(), QuizState::Asking);
+    EXPECT_EQ(m_window.title, "Halvan Torvi - " + QuizPath("capitals.txt"));
+
+    Start();
+    m_window.navigations.clear();
+    m_dlg->OpenQuizFile(QuizPath("bad_syntax.txt"));
+    m_dlg->OnPaint();
+    EXPECT_EQ(m_window.navigations,
+              std::vector<std::string>{m_strProgramDirectory + "Welcome.htm"});
+    ASSERT_EQ(m_window.messageBoxes.size(), 1u);
+    EXPECT_NE(m_window.messageBoxes[0].first.find("Bad Syntax"), std::string::npos);
+    EXPECT_EQ(m_dlg->GetState(), QuizState::NoQuiz);
+}
+
 TEST_F(WindowCommandsTest, MinimisedPaintLeavesTheWelcomePageForLater) {
     Start();
     m_dlg->OnPaint(true);
