@@ -87,6 +87,18 @@ template <typename OnWord> void ForEachWord(const char* text, int32_t length, On
                   [&add](const char* word, int32_t n) { add(word, LengthWithoutFinalS(word, n)); });
 }
 
+// Turns the word marks of code points beyond ASCII into the classes of every
+// code point: each one is looked up once, and the words are found on them.
+void MarkClasses(const std::u32string& points, std::vector<unsigned char>& classes) {
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (points[i] < 0x80)
+            classes[i] = ClassOfPoint(points[i]);
+        else
+            classes[i] = classes[i] ? static_cast<unsigned char>(kWord)
+                                    : static_cast<unsigned char>(kSeparator);
+    }
+}
+
 bool IsAsciiText(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -100,8 +112,7 @@ void AppendFoldedEntry(std::string& into, std::string_view entry, EWordRule rule
     NormalizeNfkc(points);
     std::u32string caseless;
     FoldCaseless(points, rule == EWordRule::UnicodeWithoutAccents, caseless);
-    for (const char32_t c : caseless)
-        AppendUtf8(into, c);
+    AppendUtf8(into, caseless);
 }
 
 void AddWord(CTextList& words, const char* word, int32_t length) {
@@ -261,24 +272,49 @@ void CAnswerJudge::FoldWords(std::string_view text, ETextSide side, std::string&
     }
     thread_local std::u32string points;
     thread_local std::u32string caseless;
-    points.clear();
-    AppendCodePoints(text.substr(0, static_cast<size_t>(length)),
-                     side == ETextSide::Typed || expectedUtf8, points);
-    NormalizeNfkc(points);
+    thread_local std::vector<unsigned char> classes;
+    thread_local std::vector<uint32_t> foldEnds;
+    const std::string_view bytes = text.substr(0, static_cast<size_t>(length));
+    const bool utf8 = side == ETextSide::Typed || expectedUtf8;
     const bool withoutAccents = wordRule == EWordRule::UnicodeWithoutAccents;
     // The final s comes off the folded word, so that both texts meet it in the
     // same form: "Boß" folds to "boss" as "BOSS" does, and without accents
     // "wieś" to "wies" as "wies" does.
-    ForEachWordOf(points.data(), static_cast<int32_t>(points.size()), ClassOfPoint,
-                  [&](const char32_t* word, int32_t n) {
-                      FoldCaseless(std::u32string_view(word, static_cast<size_t>(n)),
-                                   withoutAccents, caseless);
-                      const int32_t kept = LengthWithoutFinalS(
-                          caseless.data(), static_cast<int32_t>(caseless.size()));
-                      for (int32_t k = 0; k < kept; ++k)
-                          AppendUtf8(folded, caseless[static_cast<size_t>(k)]);
-                      addEnd();
-                  });
+    const auto addFolded = [&](std::u32string_view word) {
+        const int32_t kept = LengthWithoutFinalS(word.data(), static_cast<int32_t>(word.size()));
+        AppendUtf8(folded, word.substr(0, static_cast<size_t>(kept)));
+        addEnd();
+    };
+    if (FoldOneByOne(bytes, utf8, withoutAccents, points, classes, caseless, foldEnds)) {
+        MarkClasses(points, classes);
+        ForEachWordOf(
+            classes.data(), static_cast<int32_t>(classes.size()), [](unsigned char c) { return c; },
+            [&](const unsigned char* at, int32_t n) {
+                const auto start = static_cast<size_t>(at - classes.data());
+                const uint32_t from = start == 0 ? 0 : foldEnds[start - 1];
+                addFolded(std::u32string_view(caseless).substr(
+                    from, foldEnds[start + static_cast<size_t>(n) - 1] - from));
+            });
+        return;
+    }
+    // points holds the text's code points still: NFKC, then each word folded.
+    NormalizeNfkcMarkingWords(points, classes);
+    MarkClasses(points, classes);
+    ForEachWordOf(
+        classes.data(), static_cast<int32_t>(classes.size()), [](unsigned char c) { return c; },
+        [&](const unsigned char* at, int32_t n) {
+            const char32_t* word = points.data() + (at - classes.data());
+            // An ASCII word folds to lower case, as long as it is.
+            if (std::all_of(word, word + n, [](char32_t c) { return c < 0x80; })) {
+                for (int32_t k = 0; k < LengthWithoutFinalS(word, n); ++k)
+                    folded.push_back(FoldAscii(static_cast<char>(word[k])));
+                addEnd();
+                return;
+            }
+            FoldCaseless(std::u32string_view(word, static_cast<size_t>(n)), withoutAccents,
+                         caseless);
+            addFolded(caseless);
+        });
 }
 
 template <typename Visit> void CAnswerJudge::ForEachIgnoreEntry(Visit&& visit) const {

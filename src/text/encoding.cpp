@@ -56,16 +56,20 @@ constexpr uint16_t kCp1252High[32] = {
 
 void AppendCodePoints(std::string_view bytes, bool utf8, std::u32string& out) {
     const size_t n = bytes.size();
+    // No text has more code points than bytes: room for all of them at once.
+    size_t at = out.size();
+    out.resize(at + n);
+    char32_t* points = out.data();
     size_t i = 0;
     while (i < n) {
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (c < 0x80) {
-            out.push_back(c);
+            points[at++] = c;
             ++i;
             continue;
         }
         if (!utf8) {
-            out.push_back(c <= 0x9F ? kCp1252High[c - 0x80] : c);
+            points[at++] = c <= 0x9F ? kCp1252High[c - 0x80] : c;
             ++i;
             continue;
         }
@@ -104,9 +108,10 @@ void AppendCodePoints(std::string_view bytes, bool utf8, std::u32string& out) {
             cp = (cp << 6) | (cc & 0x3F);
             ++used;
         }
-        out.push_back(whole ? cp : char32_t{0xFFFD});
+        points[at++] = whole ? cp : char32_t{0xFFFD};
         i += used;
     }
+    out.resize(at);
 }
 
 std::string ToUtf8(std::string_view bytes) {
@@ -144,6 +149,39 @@ void AppendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+void AppendUtf8(std::string& out, std::u32string_view text) {
+    // A word at a time through a buffer on the stack: one append, no zeroing.
+    char buffer[256];
+    size_t used = 0;
+    for (const char32_t cp : text) {
+        if (used + 4 > sizeof buffer) {
+            out.append(buffer, used);
+            used = 0;
+        }
+        char* p = buffer + used;
+        if (cp < 0x80) {
+            p[0] = static_cast<char>(cp);
+            used += 1;
+        } else if (cp < 0x800) {
+            p[0] = static_cast<char>(0xC0 | (cp >> 6));
+            p[1] = static_cast<char>(0x80 | (cp & 0x3F));
+            used += 2;
+        } else if (cp < 0x10000) {
+            p[0] = static_cast<char>(0xE0 | (cp >> 12));
+            p[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            p[2] = static_cast<char>(0x80 | (cp & 0x3F));
+            used += 3;
+        } else {
+            p[0] = static_cast<char>(0xF0 | (cp >> 18));
+            p[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            p[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            p[3] = static_cast<char>(0x80 | (cp & 0x3F));
+            used += 4;
+        }
+    }
+    out.append(buffer, used);
 }
 
 std::u32string DecodeUtf8(std::string_view text) {

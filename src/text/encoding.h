@@ -18,6 +18,8 @@ void CutUtf8(std::string& text, size_t maxBytes);
 
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
+// Appends code points as UTF-8, growing out once.
+void AppendUtf8(std::string& out, std::u32string_view text);
 // Appends the code points of text: UTF-8, in which every byte sequence that is
 // not valid UTF-8 (its longest start that could still have been) reads as one
 // U+FFFD, or, when utf8 is false, every byte as one Windows-1252 character.

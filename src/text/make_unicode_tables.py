@@ -42,6 +42,10 @@ FOLDS_AWAY = 1 << 14
 NFKC_UNSTABLE = 1 << 15
 FOLD_SIMPLE = 1 << 16
 FOLD_BARE = 1 << 17
+# A simple fold to the code point 32 or 1 places on (most capital letters of
+# Latin, Greek and Cyrillic), told by the property alone.
+FOLD_PLUS_32 = 1 << 18
+FOLD_PLUS_1 = 1 << 19
 
 LEAF_BITS = 4
 MIDDLE_BITS = 5
@@ -319,7 +323,11 @@ def main():
             values[cp] |= FOLD_SIMPLE
             if all(bare(t) for t in target):
                 values[cp] |= FOLD_BARE
-            if target != [cp]:
+            if target == [cp + 32]:
+                values[cp] |= FOLD_PLUS_32
+            elif target == [cp + 1]:
+                values[cp] |= FOLD_PLUS_1
+            elif target != [cp]:
                 simple_fold[cp] = target
 
     distinct = sorted(set(values))

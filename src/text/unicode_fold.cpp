@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 #include "text/encoding.h"
 
@@ -29,6 +30,9 @@ constexpr uint32_t kNfkcUnstable = 1u << 15; // NFKC may change it
 // hold no accent either.
 constexpr uint32_t kFoldSimple = 1u << 16;
 constexpr uint32_t kFoldBare = 1u << 17;
+// A simple fold 32 or 1 code points on, which kSimpleFold does not list.
+constexpr uint32_t kFoldPlus32 = 1u << 18;
+constexpr uint32_t kFoldPlus1 = 1u << 19;
 
 // Hangul syllables are made of their jamo by arithmetic.
 constexpr char32_t kHangulFirst = 0xAC00;
@@ -261,6 +265,34 @@ bool HoldsWordBeyondAscii(std::string_view bytes, bool utf8) {
                        [](char32_t c) { return c >= 0x80 && IsWordCodePoint(c); });
 }
 
+void NormalizeNfkcMarkingWords(std::u32string& text, std::vector<unsigned char>& isWord) {
+    // The quick check and the marks in one look at each code point; text that
+    // NFKC changes is looked at again.
+    isWord.resize(text.size());
+    uint8_t lastClass = 0;
+    bool sure = true;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        if (c < 0x80) {
+            isWord[i] = 0;
+            lastClass = 0;
+            continue;
+        }
+        const uint32_t properties = PropertiesOf(c);
+        isWord[i] = (properties & kWord) != 0;
+        const auto cc = static_cast<uint8_t>(properties & 0xFF);
+        if ((properties & kNfkcUnstable) || (cc != 0 && cc < lastClass))
+            sure = false;
+        lastClass = cc;
+    }
+    if (sure)
+        return;
+    NormalizeNfkc(text);
+    isWord.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        isWord[i] = text[i] >= 0x80 && IsWordCodePoint(text[i]);
+}
+
 void NormalizeNfkc(std::u32string& text) {
     if (IsSurelyNfkc(text))
         return;
@@ -291,21 +323,69 @@ constexpr char32_t LowerAscii(char32_t c) {
     return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
 }
 
+namespace {
+// The fold of a code point that folds one code point at a time (kFoldSimple).
+void AppendSimpleFold(char32_t c, uint32_t properties, std::u32string& out) {
+    if (properties & kFoldPlus32)
+        out.push_back(c + 32);
+    else if (properties & kFoldPlus1)
+        out.push_back(c + 1);
+    else if (!(properties & kFoldChanges) || !AppendMapped(kSimpleFold, c, out))
+        out.push_back(c);
+}
+
+// The fold without accents of a code point whose fold is starters that nothing
+// composes onto, one at a time: the fold's canonical decomposition without its
+// nonspacing marks, when what is left folds to itself and holds no accent
+// (an accented letter of Latin, Greek or Cyrillic and the like). False, with
+// out as it was, for anything else.
+bool AppendBare(char32_t c, uint32_t properties, std::u32string& out) {
+    char32_t folded[4];
+    thread_local std::u32string decomposed;
+    thread_local std::u32string mapped;
+    decomposed.clear();
+    mapped.clear();
+    AppendSimpleFold(c, properties, mapped);
+    for (const char32_t part : mapped)
+        AppendCanonical(part, PropertiesOf(part), decomposed);
+    size_t kept = 0;
+    for (const char32_t part : decomposed) {
+        if (part >= 0x300 && IsNonspacingMark(part))
+            continue;
+        const uint32_t partProperties = part < 0x80 ? kFoldBare : PropertiesOf(part);
+        if ((part >= 'A' && part <= 'Z') || !(partProperties & kFoldBare) ||
+            (partProperties & kFoldChanges) || kept == std::size(folded))
+            return false;
+        folded[kept++] = part;
+    }
+    out.append(folded, kept);
+    return true;
+}
+} // namespace
+
 void FoldCaseless(std::u32string_view nfkcText, bool withoutAccents, std::u32string& out) {
     out.clear();
     // Most words fold one code point at a time: every code point and its fold
     // a starter that nothing composes onto (ASCII always is).
-    const uint32_t simple = withoutAccents ? kFoldBare : kFoldSimple;
-    const bool oneByOne = std::all_of(nfkcText.begin(), nfkcText.end(), [simple](char32_t c) {
-        return c < 0x80 || (PropertiesOf(c) & simple) != 0;
-    });
-    if (oneByOne) {
-        for (const char32_t c : nfkcText) {
-            if (c < 0x80 || !(PropertiesOf(c) & kFoldChanges) || !AppendMapped(kSimpleFold, c, out))
-                out.push_back(LowerAscii(c));
+    bool oneByOne = true;
+    for (const char32_t c : nfkcText) {
+        if (c < 0x80) {
+            out.push_back(LowerAscii(c));
+            continue;
         }
-        return;
+        const uint32_t properties = PropertiesOf(c);
+        if (!(properties & kFoldSimple) ||
+            (withoutAccents && !(properties & kFoldBare) && !AppendBare(c, properties, out))) {
+            oneByOne = false;
+            break;
+        }
+        if (withoutAccents && !(properties & kFoldBare))
+            continue;
+        AppendSimpleFold(c, properties, out);
     }
+    if (oneByOne)
+        return;
+    out.clear();
     bool changes = withoutAccents;
     for (size_t i = 0; i < nfkcText.size() && !changes; ++i)
         changes = (PropertiesOf(nfkcText[i]) & (kFoldChanges | kFoldsAway)) != 0;
@@ -329,4 +409,37 @@ void FoldCaseless(std::u32string_view nfkcText, bool withoutAccents, std::u32str
     if (withoutAccents)
         std::erase_if(out, [](char32_t c) { return c >= 0x300 && IsNonspacingMark(c); });
     ComposeCanonically(out);
+}
+
+bool FoldOneByOne(std::string_view bytes, bool utf8, bool withoutAccents, std::u32string& points,
+                  std::vector<unsigned char>& isWord, std::u32string& folded,
+                  std::vector<uint32_t>& foldEnds) {
+    points.clear();
+    folded.clear();
+    AppendCodePoints(bytes, utf8, points);
+    isWord.resize(points.size());
+    foldEnds.resize(points.size());
+    const uint32_t simple = withoutAccents ? kFoldBare : kFoldSimple;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const char32_t c = points[i];
+        if (c < 0x80) {
+            isWord[i] = 0;
+            folded.push_back(LowerAscii(c));
+        } else {
+            const uint32_t properties = PropertiesOf(c);
+            // Text that NFKC may change, or marks that may move, take the long way.
+            if ((properties & (kNfkcUnstable | 0xFF)) != 0)
+                return false;
+            isWord[i] = (properties & kWord) != 0;
+            if (!isWord[i])
+                folded.push_back(c); // a separator: never part of a word
+            else if (properties & simple)
+                AppendSimpleFold(c, properties, folded);
+            else if (!withoutAccents || !(properties & kFoldSimple) ||
+                     !AppendBare(c, properties, folded))
+                return false;
+        }
+        foldEnds[i] = static_cast<uint32_t>(folded.size());
+    }
+    return true;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The Unicode version of the tables, e.g. "15.0.0".
 const char* GetUnicodeVersion();
@@ -25,6 +26,10 @@ bool HoldsWordBeyondAscii(std::string_view bytes, bool utf8);
 
 // Normalization Forms KC, C and D of text, in place.
 void NormalizeNfkc(std::u32string& text);
+// NFKC of text, with isWord[i] set to whether text[i] of the result is a word
+// code point beyond ASCII (0 for every ASCII one, which the caller sorts
+// itself): what the judge needs of a text, each code point looked up once.
+void NormalizeNfkcMarkingWords(std::u32string& text, std::vector<unsigned char>& isWord);
 void NormalizeNfc(std::u32string& text);
 void NormalizeNfd(std::u32string& text);
 
@@ -33,3 +38,16 @@ void NormalizeNfd(std::u32string& text);
 // gone); withoutAccents then takes every nonspacing mark off its canonical
 // decomposition and composes the rest again. out is replaced.
 void FoldCaseless(std::u32string_view nfkcText, bool withoutAccents, std::u32string& out);
+
+// The quick way for most texts of the world's alphabets: decodes bytes (as
+// AppendCodePoints does) into points and, when every code point stays as it is
+// under NFKC, is a starter, and folds on its own (a letter of Latin, Greek,
+// Cyrillic, Hebrew, Arabic, the CJK scripts and the like, or a separator),
+// fills isWord (word code points beyond ASCII), folded (each code point's
+// fold, one after another; a separator as it is) and foldEnds (where each
+// code point's fold ends in folded). A word's fold is then the run of folded
+// its code points cover. False for any other text, which needs NFKC and
+// FoldCaseless; points then holds all the text's code points still.
+bool FoldOneByOne(std::string_view bytes, bool utf8, bool withoutAccents, std::u32string& points,
+                  std::vector<unsigned char>& isWord, std::u32string& folded,
+                  std::vector<uint32_t>& foldEnds);
