@@ -7,7 +7,7 @@
 set -euo pipefail
 source_dir=$(realpath "$1")
 
-for tool in git xvfb-run xdotool import convert; do
+for tool in git xvfb-run xdotool xwd convert timeout; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "FAIL: $tool is missing (scripts/install-deps installs it)" >&2
         exit 1
@@ -40,11 +40,22 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 # In a process group of its own, so that stopping it also stops a build still running.
 SDL_AUDIODRIVER=dummy setsid scripts/run >"$2/run.log" 2>&1 &
 run=$!
+# A picture of the window, read from the display without grabbing the server
+# (which would stall the page engine's drawing), each tool under a time limit
+# that says so when it is reached.
+picture() {
+    local status=0
+    timeout 20 xwd -silent -id "$1" >"$2.xwd" 2>/dev/null || status=$?
+    if [ "$status" -eq 124 ]; then
+        echo "xwd took more than 20 s to read the window" >&2
+    fi
+    [ "$status" -eq 0 ] && timeout 20 convert "xwd:$2.xwd" "$2" 2>/dev/null
+}
 # The welcome page is in the window once its heading colour, #17526b, is.
 heading_shown() {
-    import -window "$1" "$2/probe.png" 2>/dev/null || return 1
+    picture "$1" "$2/probe.png" || return 1
     local share
-    share=$(convert "$2/probe.png" -fuzz 6% -fill black +opaque '#17526b' -fill white \
+    share=$(timeout 20 convert "$2/probe.png" -fuzz 6% -fill black +opaque '#17526b' -fill white \
         -opaque '#17526b' -colorspace gray -format '%[fx:mean]' info: 2>/dev/null) || return 1
     awk -v s="$share" 'BEGIN { exit !(s > 0.001) }'
 }
@@ -55,7 +66,7 @@ for _ in $(seq 1 1800); do
         echo "scripts/run ended before a window appeared" >"$2/result"
         exit 1
     fi
-    window=$(xdotool search --onlyvisible --name '^Halvan Torvi$' 2>/dev/null | tail -n 1)
+    window=$(timeout 10 xdotool search --onlyvisible --name '^Halvan Torvi$' 2>/dev/null | tail -n 1)
     if [ -n "$window" ] && heading_shown "$window" "$2"; then
         break
     fi
@@ -67,8 +78,12 @@ if [ -z "$window" ]; then
     status=1
 else
     sleep 1
-    import -window "$window" "$2/window.png"
-    echo ok >"$2/result"
+    if picture "$window" "$2/window.png"; then
+        echo ok >"$2/result"
+    else
+        echo "no picture could be taken of the window" >"$2/result"
+        status=1
+    fi
 fi
 kill -- -"$run" 2>/dev/null
 wait "$run" 2>/dev/null
@@ -85,7 +100,7 @@ if [ "$result" != ok ]; then
 fi
 # The welcome page's heading is drawn in #17526b: a blank or missing page has
 # none of it.
-share=$(convert "$work/window.png" -fuzz 6% -fill black +opaque '#17526b' -fill white -opaque '#17526b' \
+share=$(timeout 20 convert "$work/window.png" -fuzz 6% -fill black +opaque '#17526b' -fill white -opaque '#17526b' \
     -colorspace gray -format '%[fx:mean]' info:)
 if awk -v s="$share" 'BEGIN { exit !(s > 0.001) }'; then
     grep -E '^\[100%\] Built target|Linking CXX executable.*torvi$' "$work/run.log" || true
