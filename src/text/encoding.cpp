@@ -133,22 +133,36 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+namespace {
+// Writes one code point as UTF-8 at p, which has room for four bytes; gives
+// the number of bytes written.
+size_t EncodeOne(char32_t cp, char* p) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        p[0] = static_cast<char>(cp);
+        return 1;
     }
+    if (cp < 0x800) {
+        p[0] = static_cast<char>(0xC0 | (cp >> 6));
+        p[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        p[0] = static_cast<char>(0xE0 | (cp >> 12));
+        p[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        p[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    p[0] = static_cast<char>(0xF0 | (cp >> 18));
+    p[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    p[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    p[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
+}
+} // namespace
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    char bytes[4];
+    out.append(bytes, EncodeOne(cp, bytes));
 }
 
 void AppendUtf8(std::string& out, std::u32string_view text) {
@@ -160,26 +174,7 @@ void AppendUtf8(std::string& out, std::u32string_view text) {
             out.append(buffer, used);
             used = 0;
         }
-        char* p = buffer + used;
-        if (cp < 0x80) {
-            p[0] = static_cast<char>(cp);
-            used += 1;
-        } else if (cp < 0x800) {
-            p[0] = static_cast<char>(0xC0 | (cp >> 6));
-            p[1] = static_cast<char>(0x80 | (cp & 0x3F));
-            used += 2;
-        } else if (cp < 0x10000) {
-            p[0] = static_cast<char>(0xE0 | (cp >> 12));
-            p[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            p[2] = static_cast<char>(0x80 | (cp & 0x3F));
-            used += 3;
-        } else {
-            p[0] = static_cast<char>(0xF0 | (cp >> 18));
-            p[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            p[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            p[3] = static_cast<char>(0x80 | (cp & 0x3F));
-            used += 4;
-        }
+        used += EncodeOne(cp, buffer + used);
     }
     out.append(buffer, used);
 }
