@@ -186,6 +186,8 @@ void CTorviDlg::OpenQuizFile(const std::string& path) {
     }
 
     m_window.SetWindowTitle(kTitlePrefix + ToUtf8(path));
+    if (m_pListener)
+        m_pListener->OnQuizStarted(m_questionSet.GetQuestions().GetCount());
     Transition(QuizState::ChoosingQuestion);
     PlayRandomCue(m_soundsStart, kStartCues);
 }
@@ -216,6 +218,8 @@ void CTorviDlg::OnRestart() {
     if (m_state == QuizState::Asking || m_state == QuizState::ShowingCorrection ||
         m_state == QuizState::Finished) {
         m_questionSet.Reset();
+        if (m_pListener)
+            m_pListener->OnQuizStarted(m_questionSet.GetQuestions().GetCount());
         Transition(QuizState::ChoosingQuestion);
     }
 }
@@ -240,6 +244,13 @@ void CTorviDlg::OnExplanation() {
     ShowPage(explanation, kExplanationPage);
 }
 
+void CTorviDlg::OnLeave() {
+    // A finished quiz has told its score; with none open there is none to tell.
+    if (m_pListener && (m_state == QuizState::Asking || m_state == QuizState::Judging ||
+                        m_state == QuizState::ShowingCorrection))
+        m_pListener->OnQuizLeft(GetQuizScore());
+}
+
 void CTorviDlg::Transition(QuizState state) {
     // A second key or click delivered while the transition runs (the page view
     // may handle events while it navigates) is dropped, not queued.
@@ -261,10 +272,14 @@ void CTorviDlg::EnterState(QuizState state) {
         AskQuestion();
         break;
     case QuizState::Judging:
-        if (JudgeAnswers()) {
+        if (CJudgedQuestion judged; JudgeAnswers(m_pListener ? &judged : nullptr)) {
+            if (m_pListener)
+                m_pListener->OnQuestionJudged(judged);
             ShowRightAnswer();
             EnterState(QuizState::ChoosingQuestion);
         } else {
+            if (m_pListener)
+                m_pListener->OnQuestionJudged(judged);
             EnterState(QuizState::ShowingCorrection);
         }
         break;
@@ -301,30 +316,40 @@ void CTorviDlg::AskQuestion() {
     }
     m_window.FocusAnswerBox(0);
     ShowPage(m_pszQuestion, kQuestionPage);
+    if (m_pListener)
+        m_pListener->OnQuestionAsked(m_questionSet.GetCurrentIndex() + 1);
 }
 
-bool CTorviDlg::JudgeAnswers() {
+bool CTorviDlg::JudgeAnswers(CJudgedQuestion* judged) {
     CQuestion& question = m_questionSet.GetCurrentQuestion();
     const int32_t count = question.answers.GetCount();
     // Only ten boxes exist: a question with more answers is judged on its first ten.
-    const int32_t judged = count < kBoxes ? count : kBoxes;
+    const int32_t boxes = count < kBoxes ? count : kBoxes;
 
     std::string typed[kBoxes];
-    for (int box = 0; box < judged; ++box)
+    for (int box = 0; box < boxes; ++box)
         typed[box] = ReadAnswerBox(box);
 
     const bool countIt = !m_bRepeating;
-    for (int32_t answer = 0; answer < judged; ++answer) {
+    bool right = true;
+    for (int32_t answer = 0; answer < boxes && right; ++answer) {
         const int first = question.ordered ? answer : 0;
-        const int last = question.ordered ? answer : judged - 1;
+        const int last = question.ordered ? answer : boxes - 1;
         bool matched = false;
         // A box is not used up by a match: one box may satisfy several answers.
         for (int box = first; box <= last && !matched; ++box)
             matched = m_questionSet.JudgeAnswer(typed[box].c_str(), answer, countIt);
-        if (!matched)
-            return false;
+        right = matched;
     }
-    return true;
+    if (judged) {
+        judged->number = m_questionSet.GetCurrentIndex() + 1;
+        judged->typed.assign(typed, typed + boxes);
+        for (int32_t answer = 0; answer < boxes; ++answer)
+            judged->expected.push_back(ToWindowText(question.answers.GetAt(answer)->GetText()));
+        judged->correct = right;
+        judged->repeated = m_bRepeating;
+    }
+    return right;
 }
 
 void CTorviDlg::ShowRightAnswer() {
@@ -349,12 +374,19 @@ void CTorviDlg::ShowWrongAnswer() {
 void CTorviDlg::ShowScore() {
     EnableButtons(false, false, true, false);
     EnableAnswerBoxes(false);
+    const CQuizScore quizScore = GetQuizScore();
+    CTextBuffer score;
+    score.Format(kScoreFormat, quizScore.right, quizScore.total);
+    ShowFeedback(score.GetText(), "");
+    if (m_pListener)
+        m_pListener->OnQuizFinished(quizScore);
+}
+
+CQuizScore CTorviDlg::GetQuizScore() const {
     int32_t total = 0;
     int32_t right = 0;
     m_questionSet.GetScore(total, right);
-    CTextBuffer score;
-    score.Format(kScoreFormat, static_cast<int>(right), static_cast<int>(total));
-    ShowFeedback(score.GetText(), "");
+    return {static_cast<int>(right), static_cast<int>(total)};
 }
 
 void CTorviDlg::GoToNoQuiz() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "quiz/question_set.h"
+#include "ui/quiz_listener.h"
 #include "sound/sound_bank.h"
 #include "ui/window_services.h"
 
@@ -55,6 +56,9 @@ public:
     void OnRestart();
     void OnRepeatQuestion();
     void OnExplanation();
+    // The learner leaves the window with a quiz under way (the browser page is
+    // closed): the listener hears the score so far. Nothing else changes.
+    void OnLeave();
 
     // Options, accent key, help.
     void OnOrderInOrder();
@@ -65,6 +69,10 @@ public:
     void OnHelpContents();
     void OnHelpWebSite();
     void OnHelpAbout();
+
+    // Who hears what happens in the quiz (null for nobody); the listener
+    // outlives the dialog or is taken away first.
+    void SetListener(CQuizListener* listener) { m_pListener = listener; }
 
     // Read-only views for front ends and tests.
     QuizState GetState() const { return m_state; }
@@ -83,10 +91,12 @@ private:
     void EnterState(QuizState state);
     bool FetchNextQuestion();
     void AskQuestion();
-    bool JudgeAnswers();
+    // Judges the boxes; fills judged for the listener when there is one.
+    bool JudgeAnswers(CJudgedQuestion* judged);
     void ShowRightAnswer();
     void ShowWrongAnswer();
     void ShowScore();
+    CQuizScore GetQuizScore() const;
     void GoToNoQuiz();
 
     void ShowPage(const char* text, const char* fileName);
@@ -113,6 +123,7 @@ private:
     bool m_bBusy = false;
     QuizState m_state = QuizState::NoQuiz;
     CAudioPlayer* m_pPlayer = nullptr;
+    CQuizListener* m_pListener = nullptr;
     // Set until the welcome page has been requested by the first paint, or a quiz
     // opened before it made the page unwanted; one dialog lives for the whole
     // run, so this is once per run.
