@@ -83,7 +83,8 @@ target_link_libraries(torvi_convert PUBLIC torvi_check PRIVATE torvi_warnings)
 
 # The window logic, written against the window services interface.
 add_library(torvi_ui STATIC
-    ${TORVI_CORE_SOURCE_DIR}/ui/window_services.h
+    ${TORVI_CORE_SOURCE_DIR}/ui/window_services.h ${TORVI_CORE_SOURCE_DIR}/ui/quiz_listener.h
+    ${TORVI_CORE_SOURCE_DIR}/ui/lms_report.cpp ${TORVI_CORE_SOURCE_DIR}/ui/lms_report.h
     ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg.cpp ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg.h
     ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg_auto_proxy.cpp ${TORVI_CORE_SOURCE_DIR}/ui/torvi_dlg_auto_proxy.h
     ${TORVI_CORE_SOURCE_DIR}/ui/page_composer.cpp ${TORVI_CORE_SOURCE_DIR}/ui/page_composer.h

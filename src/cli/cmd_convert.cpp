@@ -63,7 +63,8 @@ bool WriteVocabulary(const CConvertedQuiz& quiz, std::string& out, CConvertRepor
 // A web page that plays the quiz in any browser: the quiz text as it stands
 // (a quiz file's own bytes, or the text a conversion made), with the player
 // and the pictures its pages name.
-bool WriteWebPage(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+bool MakeWebPage(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report,
+                 const CScormOptions* lms) {
     const std::string& input = quiz.inputPath;
     const size_t slash = input.rfind('/');
     const std::string folder = slash == std::string::npos ? "./" : input.substr(0, slash + 1);
@@ -79,7 +80,8 @@ bool WriteWebPage(const CConvertedQuiz& quiz, std::string& out, CConvertReport& 
         name = slash == std::string::npos ? input : input.substr(slash + 1);
     }
     CHtmlExportReport pageReport;
-    if (!MakeQuizPage(text, name, folder, FindSupportDirectory(), out, pageReport, report.error))
+    if (!MakeQuizPage(text, name, folder, FindSupportDirectory(), out, pageReport, report.error,
+                      lms))
         return false;
     for (const std::string& line : ReportLines(pageReport))
         report.notes.push_back(line);
@@ -87,11 +89,40 @@ bool WriteWebPage(const CConvertedQuiz& quiz, std::string& out, CConvertReport& 
     return true;
 }
 
+bool WriteWebPage(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+    return MakeWebPage(quiz, out, report, nullptr);
+}
+
+// A SCORM package: the web page, reporting to the platform, in a zip with
+// its manifest.
+bool WriteScormPackage(const CConvertedQuiz& quiz, EScormVersion version, std::string& out,
+                       CConvertReport& report) {
+    const CScormOptions options{version, quiz.passingPercent};
+    std::string page;
+    if (!MakeWebPage(quiz, page, report, &options))
+        return false;
+    return MakeScormPackage(page, ToUtf8(quiz.title), report.converted, options, out,
+                            report.error);
+}
+
+bool WriteScorm12(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+    return WriteScormPackage(quiz, EScormVersion::Scorm12, out, report);
+}
+
+bool WriteScorm2004(const CConvertedQuiz& quiz, std::string& out, CConvertReport& report) {
+    return WriteScormPackage(quiz, EScormVersion::Scorm2004, out, report);
+}
+
 constexpr COutputFormat kOutputFormats[] = {
     {"quiz", ".txt", true, WriteQuiz},          {"csv", ".csv", false, WriteCsv},
     {"tsv", ".tsv .tab", false, WriteTsv},      {"kvtml", ".kvtml", false, WriteVocabulary},
-    {"html", ".html .htm", true, WriteWebPage},
+    {"html", ".html .htm", true, WriteWebPage}, {"scorm12", ".zip", true, WriteScorm12},
+    {"scorm2004", "", true, WriteScorm2004},
 };
+
+bool IsScorm(const COutputFormat* format) {
+    return format->write == WriteScorm12 || format->write == WriteScorm2004;
+}
 
 const COutputFormat* FormatNamed(std::string_view name) {
     for (const COutputFormat& format : kOutputFormats)
@@ -177,7 +208,8 @@ public:
         command
             .add_option("-o,--output", m_strOutput,
                         "Where to write the result; '-' (the default) is standard output. Its "
-                        "name's ending (.txt, .csv, .tsv, .kvtml, .html) chooses the format.")
+                        "name's ending (.txt, .csv, .tsv, .kvtml, .html, .zip) chooses the "
+                        "format.")
             ->type_name("OUTPUT");
         std::string formats;
         for (const COutputFormat& format : kOutputFormats)
@@ -192,6 +224,13 @@ public:
                         "The input format, when its content and name do not tell it: "
                         "quiz|kvtml|csv|tsv|flashcards.")
             ->type_name("FORMAT");
+        command
+            .add_option("--passing-score", m_nPassingScore,
+                        "SCORM package: the percentage of questions right that passes; the "
+                        "platform records passed or failed. Default: none, the quiz is "
+                        "recorded as completed with its score.")
+            ->type_name("PERCENT")
+            ->check(CLI::Range(0, 100));
         command.add_flag("-f,--force", m_bForce,
                          "Replace OUTPUT when it exists (through a new file and a rename).");
         command.add_flag("--reverse", m_options.reverse,
@@ -284,6 +323,9 @@ public:
         }
         if (m_strOutput != "-" && IsSameFile(m_strOutput, m_strInput))
             return ReportUsageError(err, "the output would replace the input");
+        if (m_nPassingScore && !IsScorm(to))
+            return ReportUsageError(err, std::string("--passing-score: ") + to->name +
+                                             " has no passing score; a SCORM package has");
         // Only a quiz has an option line to say it.
         if (m_options.accentsOptional && !to->usesQuizText)
             return ReportUsageError(err, std::string("--accents optional: ") + to->name +
@@ -329,8 +371,8 @@ public:
         // output format's: both go into one report.
         CConvertReport writeReport;
         std::string result;
-        const CConvertedQuiz quiz{set, quizText, readReport.converted, TitleOf(m_strInput),
-                                  m_strInput};
+        const CConvertedQuiz quiz{set,        quizText,       readReport.converted,
+                                  TitleOf(m_strInput), m_strInput, m_nPassingScore};
         const bool written = to->write(quiz, result, writeReport);
         CConvertReport report = readReport;
         report.notes.insert(report.notes.end(), writeReport.notes.begin(), writeReport.notes.end());
@@ -368,6 +410,7 @@ private:
     std::string m_strSeparator;
     std::string m_strAccents;
     int m_nHeader = 0;
+    std::optional<int> m_nPassingScore;
     bool m_bForce = false;
     CConvertOptions m_options;
 };

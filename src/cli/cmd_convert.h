@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,8 @@ struct CConvertedQuiz {
     std::string title;
     // The file converted, as named on the command line.
     std::string inputPath;
+    // A SCORM package's passing score (0 to 100), when one was given.
+    std::optional<int> passingPercent;
 };
 
 // One output format of the command: its --to name, the file-name endings that

@@ -75,6 +75,8 @@ std::string JsonString(std::string_view text) {
     return out + "\"";
 }
 
+} // namespace
+
 std::string HtmlEscaped(std::string_view text) {
     std::string out;
     for (const char c : text) {
@@ -243,7 +245,6 @@ void AddOnce(std::vector<std::string>& list, const std::string& item) {
             return;
     list.push_back(item);
 }
-} // namespace
 
 bool LoadPlayerFiles(const std::string& supportDirectory, const std::string& ignoreListPath,
                      CPlayerFiles& files, std::string& error) {
@@ -363,7 +364,7 @@ std::string MakePagesSelfContained(const std::string& text,
 }
 
 std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizName,
-                            const std::string& quizText) {
+                            const std::string& quizText, const CScormOptions* lms) {
     const std::string name = ToUtf8(quizName);
     std::string data =
         "{\"name\":" + JsonString(name) + ",\"quiz\":\"" + Base64(quizText) + "\",\"support\":{";
@@ -374,7 +375,15 @@ std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizN
         first = false;
         data += JsonString(fileName) + ":\"" + Base64(bytes) + "\"";
     }
-    data += "}}";
+    data += "}";
+    if (lms) {
+        data += std::string(",\"lms\":{\"version\":") +
+                (lms->version == EScormVersion::Scorm12 ? "12" : "2004");
+        if (lms->passingPercent)
+            data += ",\"passing\":" + std::to_string(*lms->passingPercent);
+        data += "}";
+    }
+    data += "}";
 
     // The markers sit before the player's script, each once; replacing them
     // in order from the front leaves the script as its hash describes it.
@@ -463,13 +472,14 @@ bool ExportQuizHtml(const std::string& quizPath, const std::string& outputPath,
 
 bool MakeQuizPage(const std::string& quizText, const std::string& quizName,
                   const std::string& quizFolder, const std::string& supportDirectory,
-                  std::string& page, CHtmlExportReport& report, std::string& error) {
+                  std::string& page, CHtmlExportReport& report, std::string& error,
+                  const CScormOptions* lms) {
     CPlayerFiles player;
     if (!LoadPlayerFiles(supportDirectory, ChooseIgnoreWordsFile(supportDirectory), player, error))
         return false;
     const std::string text =
         MakePagesSelfContained(quizText, {quizFolder, supportDirectory}, report);
-    page = ComposeQuizPage(player, quizName, text);
+    page = ComposeQuizPage(player, quizName, text, lms);
     return true;
 }
 

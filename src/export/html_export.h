@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "export/scorm_package.h"
+
 // The player's page as built, where it lives among the support files.
 inline constexpr char kPlayerPageFile[] = "web/torvi-player.html";
 
@@ -48,9 +50,10 @@ std::string MakePagesSelfContained(const std::string& text,
                                    CHtmlExportReport& report);
 
 // The page that plays the quiz quizText (its bytes as in the file) under the
-// file name quizName.
+// file name quizName; in a SCORM package (lms given) it reports to the
+// platform that launches it.
 std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizName,
-                            const std::string& quizText);
+                            const std::string& quizText, const CScormOptions* lms = nullptr);
 
 // The page for quizText (the quiz's bytes as in its file), opened in the page
 // as quizName: the player and its files from supportDirectory, the pictures
@@ -59,7 +62,11 @@ std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizN
 // when the player is not there.
 bool MakeQuizPage(const std::string& quizText, const std::string& quizName,
                   const std::string& quizFolder, const std::string& supportDirectory,
-                  std::string& page, CHtmlExportReport& report, std::string& error);
+                  std::string& page, CHtmlExportReport& report, std::string& error,
+                  const CScormOptions* lms = nullptr);
+
+// Text for HTML or XML, in an element or a quoted attribute.
+std::string HtmlEscaped(std::string_view text);
 
 // The report's lines for a person: each picture left out, each address turned off.
 std::vector<std::string> ReportLines(const CHtmlExportReport& report);

@@ -37,6 +37,9 @@ var Module = (function () {
       addFile(0, name, bytesOf(carried.support[name]));
     });
     addFile(1, carried.name, bytesOf(carried.quiz));
+    // A page in a SCORM package says for which version and passing score.
+    var lms = carried.lms;
+    if (lms) Module._torvi_lms(lms.version | 0, typeof lms.passing === 'number' ? lms.passing : -1);
     var options = addressOptions();
     var seed = Module.allocateUTF8(options.seed);
     Module._torvi_start(seed, options.jumbled);
@@ -47,6 +50,8 @@ var Module = (function () {
 
   function connectEvents() {
     var dialog = document.getElementById('messageBox');
+    // Leaving the page ends the platform's session with the score so far.
+    window.addEventListener('pagehide', function () { Module._torvi_leave(); });
     document.getElementById('messageOk').addEventListener('click', function () { dialog.close(); });
     // Enter is the quiz's key wherever the focus is; it never presses a
     // button. Ctrl+A is the accent key, also inside an answer box.

@@ -2,16 +2,21 @@
 // the page carries, starts the quiz, and passes on each key and click; all
 // of it goes to one CTorviDlg, as the desktop window's events do.
 #include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
 #include "quiz/random_source.h"
 #include "ui/program_paths.h"
 #include "ui/torvi_dlg.h"
+#include "web/lms_bridge.h"
+#include "ui/lms_report.h"
 #include "web/web_audio_player.h"
 #include "web/web_window.h"
 
@@ -22,13 +27,53 @@ constexpr char kProgramFolder[] = "/torvi/";
 constexpr char kQuizFolder[] = "/quiz/";
 constexpr char kPageFolder[] = "/pages/";
 
+// The learning platform's API, through the page's script.
+class CWebLmsApi final : public CLmsApi {
+public:
+    bool Initialize() override { return Call(0) == "true"; }
+    std::string GetValue(const std::string& element) override { return Call(1, element); }
+    bool SetValue(const std::string& element, const std::string& value) override {
+        return Call(2, element, value) == "true";
+    }
+    bool Commit() override { return Call(3) == "true"; }
+    bool Finish() override { return Call(4) == "true"; }
+
+private:
+    static std::string Call(int call, const std::string& element = "",
+                            const std::string& value = "") {
+        char* answer = torvi_lms_call(call, element.c_str(), value.c_str());
+        std::string text = answer ? answer : "";
+        std::free(answer);
+        return text;
+    }
+};
+
+class CBrowserClock final : public CLmsClock {
+public:
+    int64_t NowMilliseconds() override { return static_cast<int64_t>(emscripten_date_now()); }
+    int UtcOffsetMinutes() override { return torvi_lms_utc_offset(); }
+};
+
+// A page in a SCORM package reports to the platform that launched it.
+struct CLmsLink {
+    CLmsLink(EScormVersion version, std::optional<int> passing)
+        : reporter(api, version, passing, clock) {
+        torvi_lms_find(version == EScormVersion::Scorm12);
+    }
+    CWebLmsApi api;
+    CBrowserClock clock;
+    CLmsReporter reporter;
+};
+
 struct CPlayer {
     CWebWindow window;
     CWebAudioPlayer audio;
     CTorviDlg dlg{window, &audio, kProgramFolder, std::string(kPageFolder)};
+    std::unique_ptr<CLmsLink> lms;
 };
 std::unique_ptr<CPlayer> g_player;
 std::string g_strQuizName;
+std::unique_ptr<CLmsLink> g_lms;
 
 // A file name of its own, never a way into another folder.
 bool IsPlainName(const std::string& name) {
@@ -71,6 +116,12 @@ EMSCRIPTEN_KEEPALIVE void torvi_start(const char* seed, int jumbled) {
     if (chdir(kQuizFolder) != 0)
         return;
     g_player = std::make_unique<CPlayer>();
+    // Without a platform the page plays as any exported page does.
+    if (g_lms && g_lms->reporter.Start()) {
+        g_player->lms = std::move(g_lms);
+        g_player->dlg.SetListener(&g_player->lms->reporter);
+    }
+    g_lms.reset();
     // The seed as the address gives it, read as torvi-cli run --seed reads it.
     if (uint64_t number = 0; seed && ParseSeed(seed, number))
         SeedRandomFrom(number);
@@ -81,6 +132,26 @@ EMSCRIPTEN_KEEPALIVE void torvi_start(const char* seed, int jumbled) {
     dlg.OnPaint();
     g_player->window.SetOpenFilePath(g_strQuizName);
     dlg.OnFileOpen();
+}
+
+// Before torvi_start, in a SCORM package: the version (12 or 2004) and the
+// passing percentage (0 to 100; any other number for none).
+EMSCRIPTEN_KEEPALIVE void torvi_lms(int version, int passingPercent) {
+    if (g_player || (version != 12 && version != 2004))
+        return;
+    std::optional<int> passing;
+    if (passingPercent >= 0 && passingPercent <= 100)
+        passing = passingPercent;
+    g_lms = std::make_unique<CLmsLink>(
+        version == 12 ? EScormVersion::Scorm12 : EScormVersion::Scorm2004, passing);
+}
+
+// The page is being left (closed, or another address opened in its place).
+EMSCRIPTEN_KEEPALIVE void torvi_leave() {
+    if (!g_player || !g_player->lms)
+        return;
+    g_player->dlg.OnLeave();
+    g_player->lms->reporter.End();
 }
 
 EMSCRIPTEN_KEEPALIVE void torvi_enter() {
