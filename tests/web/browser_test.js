@@ -6,7 +6,8 @@
 //
 // MODE is "verdicts" (feedback, comments and score against torvi-cli run),
 // "hostile" (a stranger's quiz page runs nothing and reaches nothing) or
-// "page" (phone and wide widths, accessible names, contrast, the accent key).
+// "page" (phone and wide widths, accessible names, contrast, the accent key)
+// or "scorm" (SCORM packages under scorm-again, the run-time platforms embed).
 // Exits 77 (skipped) only when Chromium or puppeteer-core is not installed.
 'use strict';
 
@@ -111,23 +112,23 @@ async function openQuiz(browser, file, hash, viewport) {
 // a command presses its button (Tab to it, Space); an answer is typed into
 // the next open box and Enter is pressed once every open box holds one; any
 // line where nothing is asked presses Enter.
-async function playLine(page, line, typed) {
+async function playLine(page, line, typed, frame = page) {
   const buttons = { ':quit': 'quitButton', ':restart': 'restartButton', ':repeat': 'repeatButton',
     ':explain': 'explanationButton' };
   if (buttons[line]) {
-    await page.focus('#' + buttons[line]);
+    await frame.focus('#' + buttons[line]);
     await page.keyboard.press('Space');
     typed.count = 0;
     return;
   }
-  const open = await page.$$eval('#answers input', (inputs) =>
+  const open = await frame.$$eval('#answers input', (inputs) =>
     inputs.filter((input) => !input.parentNode.hidden && !input.readOnly).map((input) => input.id));
   if (open.length === 0) {
     await page.keyboard.press('Enter');
     typed.count = 0;
     return;
   }
-  await page.focus('#' + open[typed.count]);
+  await frame.focus('#' + open[typed.count]);
   await page.keyboard.type(line);
   typed.count += 1;
   if (typed.count >= open.length) {
@@ -418,12 +419,14 @@ async function pageChecks(puppeteer, options) {
   }
 }
 
+const helpers = { check, launch, openQuiz, playLine, runCli, quizPath, settle };
+
 async function main() {
   const options = parseArguments(process.argv.slice(2));
   const puppeteer = loadPuppeteer(options.chromium);
   fs.mkdirSync(options.work, { recursive: true });
   options.work = fs.realpathSync(options.work);
-  const modes = { verdicts, hostile, page: pageChecks };
+  const modes = { verdicts, hostile, page: pageChecks, scorm: require('./scorm_test.js')(helpers) };
   if (!modes[options.mode]) throw new Error(`unknown mode ${options.mode}`);
   await modes[options.mode](puppeteer, options);
   console.log(failures ? `${failures} check(s) failed` : 'all checks passed');
