@@ -14,6 +14,7 @@
 #include "check/quiz_checker.h"
 #include "editor/disk_file_state.h"
 #include "editor/quiz_text_file.h"
+#include "ui/lms_report.h"
 #include "editor/recovery_store.h"
 #include "judge/answer_judge.h"
 #include "quiz/question_set.h"
@@ -64,9 +65,11 @@ public:
     // File > Import… and File > Export… without their dialogs (quiz_transfer.cpp):
     // a vocabulary file, spreadsheet or flashcard export becomes a new, unsaved
     // quiz with the conversion's report in the problem list; the quiz is written
-    // as KVTML, CSV or TSV by the name's ending, and notes says what was not kept.
+    // as KVTML, CSV or TSV, a web page or (.zip) a SCORM package of the version
+    // given, by the name's ending, and notes says what was not kept.
     bool ImportFile(const QString& path);
-    bool ExportFile(const QString& path, QStringList* notes = nullptr);
+    bool ExportFile(const QString& path, QStringList* notes = nullptr,
+                    EScormVersion scorm = EScormVersion::Scorm12);
 
     // Copies of unsaved work left by editors that did not end normally are offered
     // one by one; each one taken opens in a window of its own. Returns those windows.

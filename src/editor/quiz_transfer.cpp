@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "convert/quiz_export.h"
 #include "convert/quiz_import.h"
@@ -23,7 +24,9 @@ const QString kImportFilter =
                    "Flashcard exports (*.txt);;All files (*)");
 const QString kExportFilter =
     QStringLiteral("Spreadsheet, comma-separated (*.csv);;Spreadsheet, tab-separated (*.tsv);;"
-                   "Vocabulary file (*.kvtml);;Web page that plays the quiz (*.html *.htm)");
+                   "Vocabulary file (*.kvtml);;Web page that plays the quiz (*.html *.htm);;"
+                   "SCORM 1.2 package for a learning platform (*.zip);;"
+                   "SCORM 2004 package for a learning platform (*.zip)");
 
 QStringList ReportLines(const CConvertReport& report) {
     QStringList lines;
@@ -119,8 +122,11 @@ bool CQuizEditorWindow::ImportFile(const QString& path) {
 namespace {
 // A web page carries the quiz text as it would be saved, with the pictures its
 // pages name found beside the quiz's file.
+// A SCORM package (lms given) holds that page, reporting to the platform,
+// with its manifest.
 bool ExportWebPage(const std::string& quizBytes, const QString& quizPath, const QString& path,
-                   const std::string& backupFolder, QStringList& notes, QString& error) {
+                   const std::string& backupFolder, QStringList& notes, QString& error,
+                   const CScormOptions* lms, int questions) {
     const QFileInfo quiz(quizPath.isEmpty() ? QDir::current().filePath(QStringLiteral("quiz.txt"))
                                             : quizPath);
     std::string page;
@@ -128,9 +134,18 @@ bool ExportWebPage(const std::string& quizBytes, const QString& quizPath, const 
     CHtmlExportReport report;
     if (!MakeQuizPage(quizBytes, Utf8FromQString(quiz.completeBaseName() + QStringLiteral(".txt")),
                       Utf8FromQString(quiz.absolutePath()) + "/", FindSupportDirectory(), page,
-                      report, why)) {
+                      report, why, lms)) {
         error = QStringFromUtf8(why);
         return false;
+    }
+    if (lms) {
+        std::string package;
+        if (!MakeScormPackage(page, Utf8FromQString(quiz.completeBaseName()), questions, *lms,
+                              package, why)) {
+            error = QStringFromUtf8(why);
+            return false;
+        }
+        page.swap(package);
     }
     notes.clear();
     for (const std::string& line : ::ReportLines(report))
@@ -139,7 +154,7 @@ bool ExportWebPage(const std::string& quizBytes, const QString& quizPath, const 
 }
 } // namespace
 
-bool CQuizEditorWindow::ExportFile(const QString& path, QStringList* notes) {
+bool CQuizEditorWindow::ExportFile(const QString& path, QStringList* notes, EScormVersion scorm) {
     RunCheck();
     if (!m_check.loaded || !m_pSet) {
         m_prompts.ShowError(this, QStringLiteral("Torvi Quiz Editor"),
@@ -150,10 +165,14 @@ bool CQuizEditorWindow::ExportFile(const QString& path, QStringList* notes) {
     QStringList said;
     QString error;
     const QString ending = QFileInfo(path).suffix().toLower();
-    const bool webPage = ending == QStringLiteral("html") || ending == QStringLiteral("htm");
+    const bool package = ending == QStringLiteral("zip");
+    const bool webPage =
+        package || ending == QStringLiteral("html") || ending == QStringLiteral("htm");
     const std::string backupFolder = Utf8FromQString(BackupFolder());
+    const CScormOptions lms{scorm, std::nullopt};
     if (webPage ? !ExportWebPage(EncodeQuizTextLoosely(Utf8FromQString(EditorText()), m_format),
-                                 m_strPath, path, backupFolder, said, error)
+                                 m_strPath, path, backupFolder, said, error,
+                                 package ? &lms : nullptr, m_pSet->GetQuestions().GetCount())
                 : !ExportQuiz(*m_pSet, path, said, error, backupFolder)) {
         m_prompts.ShowError(this, QStringLiteral("Torvi Quiz Editor"),
                             QStringLiteral("%1 cannot be written: %2").arg(path, error));
@@ -182,11 +201,23 @@ void CQuizEditorWindow::OnExport() {
     QFileDialog dialog(this, QStringLiteral("Export"), suggested, kExportFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
+    // A name typed without an ending gets the chosen format's own.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const qsizetype star = filter.indexOf(QStringLiteral("(*."));
+        if (star >= 0)
+            dialog.setDefaultSuffix(filter.mid(star + 3).section(QRegularExpression("[ )]"), 0, 0));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     QStringList notes;
-    const bool webPage = dialog.selectedFiles().constFirst().endsWith(QStringLiteral(".html")) ||
-                         dialog.selectedFiles().constFirst().endsWith(QStringLiteral(".htm"));
-    if (ExportFile(dialog.selectedFiles().constFirst(), &notes) && notes.size() > (webPage ? 0 : 1))
+    const QString chosen = dialog.selectedFiles().constFirst();
+    const bool webPage = chosen.endsWith(QStringLiteral(".html")) ||
+                         chosen.endsWith(QStringLiteral(".htm")) ||
+                         chosen.endsWith(QStringLiteral(".zip"));
+    // Both SCORM versions are zips: the filter chosen tells which.
+    const EScormVersion scorm = dialog.selectedNameFilter().contains(QStringLiteral("2004"))
+                                    ? EScormVersion::Scorm2004
+                                    : EScormVersion::Scorm12;
+    if (ExportFile(chosen, &notes, scorm) && notes.size() > (webPage ? 0 : 1))
         QMessageBox::information(this, QStringLiteral("Torvi Quiz Editor"), notes.join(u'\n'));
 }

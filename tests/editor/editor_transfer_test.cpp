@@ -146,6 +146,13 @@ private slots:
         QVERIFY2(f.prompts.errors[0].contains(QStringLiteral("browser player is not installed")),
                  qPrintable(f.prompts.errors[0]));
         QVERIFY(!QFileInfo::exists(f.Path(QStringLiteral("quiz.html"))));
+        // A SCORM package holds that page: refused the same way, in either version.
+        for (const EScormVersion version : {EScormVersion::Scorm12, EScormVersion::Scorm2004}) {
+            QVERIFY(!f.Window().ExportFile(f.Path(QStringLiteral("quiz.zip")), nullptr, version));
+            QVERIFY(f.prompts.errors.last().contains(QStringLiteral("browser player")));
+        }
+        QCOMPARE(f.prompts.errors.size(), 3);
+        QVERIFY(!QFileInfo::exists(f.Path(QStringLiteral("quiz.zip"))));
     }
 
     void FileMenuOffersImportAndExport() {
