@@ -14,9 +14,9 @@
 
 #include "quiz/random_source.h"
 #include "ui/program_paths.h"
+#include "ui/lms_report.h"
 #include "ui/torvi_dlg.h"
 #include "web/lms_bridge.h"
-#include "ui/lms_report.h"
 #include "web/web_audio_player.h"
 #include "web/web_window.h"
 
@@ -68,8 +68,9 @@ struct CLmsLink {
 struct CPlayer {
     CWebWindow window;
     CWebAudioPlayer audio;
-    CTorviDlg dlg{window, &audio, kProgramFolder, std::string(kPageFolder)};
+    // Made before the dialog that tells it, and so gone after it.
     std::unique_ptr<CLmsLink> lms;
+    CTorviDlg dlg{window, &audio, kProgramFolder, std::string(kPageFolder)};
 };
 std::unique_ptr<CPlayer> g_player;
 std::string g_strQuizName;

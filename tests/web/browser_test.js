@@ -41,6 +41,17 @@ function loadPuppeteer(chromium) {
   }
 }
 
+// Runs a program of ours or a tool under a time limit well above what it
+// needs; a run that reaches it ends the test with the cause.
+function runTool(command, args, settings = {}) {
+  const limit = settings.timeout || 60000;
+  const result = childProcess.spawnSync(command, args, { encoding: 'utf8', killSignal: 'SIGKILL', ...settings, timeout: limit });
+  if (result.error && result.error.code === 'ETIMEDOUT') {
+    throw new Error(`${path.basename(command)} ${args.join(' ')} did not end within ${limit / 1000} s`);
+  }
+  return result;
+}
+
 let failures = 0;
 function check(condition, what) {
   if (condition) {
@@ -59,8 +70,8 @@ function exportQuiz(options, quizFile, name, raw) {
   const output = path.join(options.work, name + '.html');
   fs.rmSync(output, { force: true });
   const result = raw
-    ? childProcess.spawnSync(options.export, [quizFile, output, options.support, 'raw'], { encoding: 'utf8' })
-    : childProcess.spawnSync(options.cli, ['convert', quizFile, '-o', output], { encoding: 'utf8' });
+    ? runTool(options.export, [quizFile, output, options.support, 'raw'])
+    : runTool(options.cli, ['convert', quizFile, '-o', output]);
   if (result.status !== 0) throw new Error(`export of ${quizFile} failed: ${result.stderr}`);
   return { page: output, report: result.stderr };
 }
@@ -138,9 +149,8 @@ async function playLine(page, line, typed, frame = page) {
 }
 
 function runCli(options, quizFile, lines, cliArguments) {
-  const result = childProcess.spawnSync(options.cli, ['run', ...cliArguments, quizFile], {
+  const result = runTool(options.cli, ['run', ...cliArguments, quizFile], {
     input: lines.map((line) => line + '\n').join(''),
-    encoding: 'utf8',
     env: { ...process.env, SDL_AUDIODRIVER: 'dummy', NO_COLOR: '1' },
     cwd: options.work,
   });
@@ -419,7 +429,7 @@ async function pageChecks(puppeteer, options) {
   }
 }
 
-const helpers = { check, launch, openQuiz, playLine, runCli, quizPath, settle };
+const helpers = { check, launch, openQuiz, playLine, runCli, runTool, quizPath, settle };
 
 async function main() {
   const options = parseArguments(process.argv.slice(2));

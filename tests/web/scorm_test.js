@@ -6,7 +6,6 @@
 // platform must have logged no error.
 'use strict';
 
-const childProcess = require('child_process');
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
@@ -32,8 +31,8 @@ const squeeze = (text) => text.replace(/\s+/g, ' ').trim();
 // What torvi-cli run says, question by question: the question's place in
 // the file (found by its text in the quiz's dump), the answers typed and the
 // verdict; and the score it ends with.
-function judgedByCli(options, quiz, transcript) {
-  const dump = JSON.parse(childProcess.spawnSync(options.cli, ['dump', quiz], { encoding: 'utf8' }).stdout);
+function judgedByCli(runTool, options, quiz, transcript) {
+  const dump = JSON.parse(runTool(options.cli, ['dump', quiz]).stdout);
   const numbers = new Map(dump.questions.map((q, n) => [squeeze(q.text), n + 1]));
   const judged = [];
   for (const block of transcript.split(/^-{20,}$/m).slice(1)) {
@@ -48,17 +47,16 @@ function judgedByCli(options, quiz, transcript) {
 }
 
 // The package as a teacher makes it, unpacked as the platform unpacks it.
-function makePackage(options, quiz, version, passing, name) {
+function makePackage(runTool, options, quiz, version, passing, name) {
   const zip = path.join(options.work, name + '.zip');
   const folder = path.join(options.work, name);
   fs.rmSync(zip, { force: true });
   fs.rmSync(folder, { recursive: true, force: true });
   const extra = passing === undefined ? [] : ['--passing-score', String(passing)];
-  const made = childProcess.spawnSync(options.cli,
-    ['convert', quiz, '-o', zip, '--to', version === '12' ? 'scorm12' : 'scorm2004', ...extra],
-    { encoding: 'utf8' });
+  const made = runTool(options.cli,
+    ['convert', quiz, '-o', zip, '--to', version === '12' ? 'scorm12' : 'scorm2004', ...extra]);
   if (made.status !== 0) throw new Error(`the package of ${quiz} was not made: ${made.stderr}`);
-  const unpacked = childProcess.spawnSync('python3', ['-m', 'zipfile', '-e', zip, folder], { encoding: 'utf8' });
+  const unpacked = runTool('python3', ['-m', 'zipfile', '-e', zip, folder]);
   if (unpacked.status !== 0) throw new Error(`the package ${zip} does not unpack: ${unpacked.stderr}`);
   return folder;
 }
@@ -92,7 +90,7 @@ function interactionsOf(stored) {
 }
 
 module.exports = (helpers) => async function scorm(puppeteer, options) {
-  const { check, launch, playLine, runCli, quizPath, settle, openQuiz } = helpers;
+  const { check, launch, playLine, runCli, runTool, quizPath, settle, openQuiz } = helpers;
   const server = await serve(options);
   const origin = `http://127.0.0.1:${server.address().port}`;
   const browser = await launch(puppeteer, options);
@@ -102,8 +100,8 @@ module.exports = (helpers) => async function scorm(puppeteer, options) {
         const label = `SCORM ${version === '12' ? '1.2' : '2004'}, ${c.name}`;
         const quiz = quizPath(options, c.quiz);
         const name = `scorm${version}-case${n}`;
-        makePackage(options, quiz, version, c.passing, name);
-        const cli = judgedByCli(options, quiz, runCli(options, quiz, c.lines, c.cli || []));
+        makePackage(runTool, options, quiz, version, c.passing, name);
+        const cli = judgedByCli(runTool, options, quiz, runCli(options, quiz, c.lines, c.cli || []));
 
         const page = await browser.newPage();
         const problems = [];
@@ -176,7 +174,7 @@ module.exports = (helpers) => async function scorm(puppeteer, options) {
     }
 
     // Without a platform the package's page plays as the web page does.
-    const folder = makePackage(options, quizPath(options, GEOGRAPHY), '12', 70, 'scorm-alone');
+    const folder = makePackage(runTool, options, quizPath(options, GEOGRAPHY), '12', 70, 'scorm-alone');
     const { page, problems } = await openQuiz(browser, path.join(folder, 'index.html'));
     const typed = { count: 0 };
     for (const line of CASES[0].lines) await playLine(page, line, typed);
