@@ -5,6 +5,7 @@ var Module = (function () {
   'use strict';
 
   function bytesOf(base64) {
+    if (Uint8Array.fromBase64) return Uint8Array.fromBase64(base64);
     var text = atob(base64);
     var bytes = new Uint8Array(text.length);
     for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
@@ -82,5 +83,14 @@ var Module = (function () {
     });
   }
 
-  return { onRuntimeInitialized: start };
+  // The WebAssembly the script carries (torviCode, base64) is compiled from
+  // its bytes at once, rather than fetched from a data: address first.
+  function instantiateWasm(imports, receiveInstance) {
+    WebAssembly.instantiate(bytesOf(torviCode), imports).then(function (result) {
+      receiveInstance(result.instance);
+    });
+    return {};
+  }
+
+  return { onRuntimeInitialized: start, instantiateWasm: instantiateWasm };
 })();
