@@ -1,10 +1,13 @@
 // The timing half of bench/web_timing: node web_timing.js WORK RUNS CHROMIUM.
+// WORK holds timing.html and empty.html, and compared.html when another
+// build's player is timed in the same run.
 'use strict';
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 
 const [work, runsText, chromium] = process.argv.slice(2);
+const comparedPage = path.join(work, 'compared.html');
 const runs = Number(runsText);
 const median = (values) => {
   const sorted = [...values].sort((a, b) => a - b);
@@ -22,6 +25,33 @@ function writePlainPage(size) {
   return file;
 }
 
+// The page's own clock, read where it happens: an observer put in before the
+// page's script records when the frame is handed the first question and when
+// the frame has loaded it. A poll from here would add the protocol's round
+// trips, which grow with the machine's load and are not the player's; that
+// figure is kept too, for comparison.
+async function firstQuestion(browser, file) {
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    window.torviTiming = {};
+    new MutationObserver((records, observer) => {
+      const frame = records[0].target;
+      if (!frame.srcdoc.includes('Question 1 of')) return;
+      window.torviTiming.handed = performance.now();
+      frame.addEventListener('load', () => { window.torviTiming.loaded = performance.now(); }, { once: true });
+      observer.disconnect();
+    }).observe(document, { subtree: true, attributes: true, attributeFilter: ['srcdoc'] });
+  });
+  await page.goto('file://' + file, { waitUntil: 'domcontentloaded' });
+  await page.waitForFunction(() => document.getElementById('pageView').srcdoc.includes('Question 1 of'),
+    { polling: 'mutation' });
+  const protocol = await page.evaluate(() => performance.now());
+  const timing = await (await page.waitForFunction(() => window.torviTiming.loaded && window.torviTiming,
+    { polling: 'raf', timeout: 10000 })).jsonValue();
+  await page.close();
+  return { handed: timing.handed, loaded: timing.loaded, protocol };
+}
+
 async function main() {
   const quizPage = path.join(work, 'timing.html');
   const size = fs.statSync(quizPage).size;
@@ -33,21 +63,24 @@ async function main() {
       '--disable-component-update', '--disable-sync', '--no-first-run',
       `--user-data-dir=${fs.mkdtempSync(path.join(work, 'profile-'))}`],
   });
-  const firstQuestion = [];
+  // The players timed: this build's, and the one to compare with, if any.
+  const players = [{ name: 'This build', file: quizPage, handed: [], loaded: [], protocol: [] }];
+  if (fs.existsSync(comparedPage)) {
+    players.push({ name: 'The compared build', file: comparedPage, handed: [], loaded: [], protocol: [] });
+  }
   const plainLoad = [];
   for (let run = 0; run < runs; ++run) {
-    // Alternated, so that neither side has the warmer browser.
+    // Alternated, so that no side has the warmer browser.
     const plain = await browser.newPage();
     await plain.goto('file://' + plainPage, { waitUntil: 'load' });
     plainLoad.push(await plain.evaluate(() => performance.getEntriesByType('navigation')[0].loadEventEnd));
     await plain.close();
-
-    const page = await browser.newPage();
-    await page.goto('file://' + quizPage, { waitUntil: 'domcontentloaded' });
-    await page.waitForFunction(() => document.getElementById('pageView').srcdoc.includes('Question 1 of'),
-      { polling: 'mutation' });
-    firstQuestion.push(await page.evaluate(() => performance.now()));
-    await page.close();
+    for (const player of players) {
+      const timing = await firstQuestion(browser, player.file);
+      player.handed.push(timing.handed);
+      player.loaded.push(timing.loaded);
+      player.protocol.push(timing.protocol);
+    }
   }
 
   // Judging through the page: each right answer asks the next question.
@@ -75,8 +108,15 @@ async function main() {
 
   const player = fs.statSync(path.join(work, 'empty.html')).size;
   console.log(`Quiz page: ${(size / 1024).toFixed(0)} KiB (400 questions); player with the shipped cues: ${(player / 1024).toFixed(0)} KiB`);
-  console.log(`First question shown: median ${median(firstQuestion).toFixed(1)} ms over ${runs} runs`);
-  console.log(`Plain HTML page of the same size loaded: median ${median(plainLoad).toFixed(1)} ms`);
+  const plain = median(plainLoad);
+  console.log(`Plain HTML page of the same size loaded: median ${plain.toFixed(1)} ms over ${runs} runs`);
+  for (const player of players) {
+    const [handed, loaded, protocol] = [median(player.handed), median(player.loaded), median(player.protocol)];
+    console.log(`${player.name}: first question handed to the page frame: median ${handed.toFixed(1)} ms,` +
+      ` ${(handed - plain).toFixed(1)} ms after the plain page`);
+    console.log(`  the frame loaded with it: ${loaded.toFixed(1)} ms (${(loaded - plain).toFixed(1)} ms after);` +
+      ` seen through the DevTools protocol: ${protocol.toFixed(1)} ms (${(protocol - plain).toFixed(1)} ms after)`);
+  }
   console.log(`Answers judged per second, Enter as a key press: ${throughKeys.toFixed(0)}${judged ? '' : ' (NOT all judged right)'}`);
   console.log(`Answers judged per second, key events in the page: ${inPage.toFixed(0)}`);
 }

@@ -7,6 +7,7 @@ mergeInto(LibraryManager.library, {
     menus: ['orderInOrder', 'orderJumbled', 'soundOption'],
     audio: null,
     audioUrl: null,
+    pending: 0,
   },
 
   torvi_dom_get_answer__deps: ['$torviDom'],
@@ -69,7 +70,9 @@ mergeInto(LibraryManager.library, {
     if (element) element.checked = !!checked;
   },
   torvi_dom_set_title: function (text) {
-    document.title = UTF8ToString(text);
+    // The browser is told of every change; the page comes with its title.
+    var title = UTF8ToString(text);
+    if (document.title !== title) document.title = title;
   },
   torvi_dom_message: function (text, caption) {
     var dialog = document.getElementById('messageBox');
@@ -84,13 +87,19 @@ mergeInto(LibraryManager.library, {
   torvi_dom_play: function (data, length) {
     _torvi_dom_stop();
     var bytes = HEAPU8.slice(data, data + length);
-    torviDom.audioUrl = URL.createObjectURL(new Blob([bytes], { type: 'audio/wav' }));
-    torviDom.audio = new Audio(torviDom.audioUrl);
-    // A browser may refuse sound before the learner has touched the page.
-    torviDom.audio.play().catch(function () {});
+    // Set up in a task of its own, after the page the cue goes with is shown.
+    torviDom.pending = setTimeout(function () {
+      torviDom.pending = 0;
+      torviDom.audioUrl = URL.createObjectURL(new Blob([bytes], { type: 'audio/wav' }));
+      torviDom.audio = new Audio(torviDom.audioUrl);
+      // A browser may refuse sound before the learner has touched the page.
+      torviDom.audio.play().catch(function () {});
+    }, 0);
   },
   torvi_dom_stop__deps: ['$torviDom'],
   torvi_dom_stop: function () {
+    clearTimeout(torviDom.pending);
+    torviDom.pending = 0;
     if (torviDom.audio) torviDom.audio.pause();
     if (torviDom.audioUrl) URL.revokeObjectURL(torviDom.audioUrl);
     torviDom.audio = null;

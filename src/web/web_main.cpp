@@ -4,12 +4,14 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "quiz/random_source.h"
@@ -76,6 +78,14 @@ std::unique_ptr<CPlayer> g_player;
 std::string g_strQuizName;
 std::unique_ptr<CLmsLink> g_lms;
 
+// One level below the root of the in-memory file system: mkdir alone makes
+// it, without the path walking of std::filesystem at the page's start.
+bool MakeFolder(const char* folder) {
+    struct stat info {};
+    return (mkdir(folder, 0700) == 0 || errno == EEXIST) && stat(folder, &info) == 0 &&
+           S_ISDIR(info.st_mode);
+}
+
 // A file name of its own, never a way into another folder.
 bool IsPlainName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
@@ -94,7 +104,7 @@ EMSCRIPTEN_KEEPALIVE int torvi_add_file(int kind, const char* name, const unsign
     if ((kind != 0 && kind != 1) || !IsPlainName(fileName) || g_player)
         return 0;
     const char* folder = kind == 0 ? kProgramFolder : kQuizFolder;
-    if (!MakeDirectories(folder))
+    if (!MakeFolder(folder))
         return 0;
     FILE* file = std::fopen((std::string(folder) + fileName).c_str(), "wb");
     if (!file)
@@ -112,7 +122,7 @@ EMSCRIPTEN_KEEPALIVE int torvi_add_file(int kind, const char* name, const unsign
 EMSCRIPTEN_KEEPALIVE void torvi_start(const char* seed, int jumbled) {
     if (g_player)
         return;
-    MakeDirectories(kPageFolder);
+    MakeFolder(kPageFolder);
     // The quiz is opened by its bare name, which the title then shows.
     if (chdir(kQuizFolder) != 0)
         return;
@@ -130,9 +140,12 @@ EMSCRIPTEN_KEEPALIVE void torvi_start(const char* seed, int jumbled) {
     dlg.OnInitDialog();
     if (jumbled)
         dlg.OnOrderJumbledUp();
-    dlg.OnPaint();
     g_player->window.SetOpenFilePath(g_strQuizName);
     dlg.OnFileOpen();
+    // The first paint comes after the quiz is open: it shows the welcome page
+    // only when no quiz came up, so the frame is not first sent a page that
+    // the question replaces before anyone could see it.
+    dlg.OnPaint();
 }
 
 // Before torvi_start, in a SCORM package: the version (12 or 2004) and the

@@ -424,8 +424,36 @@ async function pageChecks(puppeteer, options) {
     const where = await page.evaluate(() => document.activeElement.id);
     check(second === 'amarillo', `Tab moves to the next answer box (the focus is on ${where})`);
     await page.close();
+    await startChecks(browser, file);
   } finally {
     await browser.close();
+  }
+}
+
+// The start: the frame's first page is the question, and a browser that
+// will not compile the player on the page's own thread compiles it in the
+// background and starts the same quiz.
+async function startChecks(browser, file) {
+  for (const syncCompile of [true, false]) {
+    const how = syncCompile ? 'compiled in the script' : 'compiled in the background';
+    const page = await browser.newPage();
+    const problems = [];
+    page.on('pageerror', (error) => problems.push(error.message));
+    await page.evaluateOnNewDocument((refuse) => {
+      window.torviPages = [];
+      new MutationObserver((records) => {
+        for (const record of records) window.torviPages.push(record.target.srcdoc);
+      }).observe(document, { subtree: true, attributes: true, attributeFilter: ['srcdoc'] });
+      if (refuse) WebAssembly.Module = function () { throw new RangeError('not on this thread'); };
+    }, !syncCompile);
+    await page.goto('file://' + file);
+    const ready = await page.waitForSelector('html[data-torvi-ready]', { timeout: 10000 }).then(() => true, () => false);
+    const pages = await page.evaluate(() => window.torviPages);
+    check(ready && problems.length === 0, `${how}: the player starts (${problems.join('; ')})`);
+    check(pages.length === 1 && /apple/i.test(pages[0]),
+      `${how}: the frame is handed the first question and nothing before it (${pages.length} pages)`);
+    check((await page.title()) === 'Halvan Torvi - spanish.txt', `${how}: the title names the quiz`);
+    await page.close();
   }
 }
 
