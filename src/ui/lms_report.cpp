@@ -246,19 +246,15 @@ void CLmsReporter::SetSessionTime() {
 
 std::string CLmsReporter::ResponseOf(const std::vector<std::string>& texts, bool unique) const {
     const bool is12 = Is12(m_version);
-    std::string response;
-    std::vector<std::string> parts;
+    // Between delimiters, so that a part is found whole or not at all.
+    std::string response = "[,]";
     for (const std::string& text : texts) {
-        std::string part = ResponsePart(text, !is12);
+        const std::string part = ResponsePart(text, !is12) + "[,]";
         // A pattern names each expected answer once.
-        bool seen = false;
-        for (const std::string& earlier : parts)
-            seen = seen || earlier == part;
-        if (unique && seen)
-            continue;
-        response += (parts.empty() ? "" : "[,]") + part;
-        parts.push_back(std::move(part));
+        if (!unique || response.find("[,]" + part) == std::string::npos)
+            response += part;
     }
+    response = response.substr(3, response.size() > 3 ? response.size() - 6 : 0);
     // 1.2 holds a response in 255 characters.
     return is12 ? CutToUtf16Units(response, 255) : response;
 }

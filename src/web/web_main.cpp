@@ -70,13 +70,13 @@ struct CLmsLink {
 struct CPlayer {
     CWebWindow window;
     CWebAudioPlayer audio;
-    // Made before the dialog that tells it, and so gone after it.
-    std::unique_ptr<CLmsLink> lms;
     CTorviDlg dlg{window, &audio, kProgramFolder, std::string(kPageFolder)};
 };
+// The platform's link lives as long as the page, as the player does.
+std::optional<CLmsLink> g_lms;
+bool g_bReporting = false;
 std::unique_ptr<CPlayer> g_player;
 std::string g_strQuizName;
-std::unique_ptr<CLmsLink> g_lms;
 
 // One level below the root of the in-memory file system: mkdir alone makes
 // it, without the path walking of std::filesystem at the page's start.
@@ -128,11 +128,9 @@ EMSCRIPTEN_KEEPALIVE void torvi_start(const char* seed, int jumbled) {
         return;
     g_player = std::make_unique<CPlayer>();
     // Without a platform the page plays as any exported page does.
-    if (g_lms && g_lms->reporter.Start()) {
-        g_player->lms = std::move(g_lms);
-        g_player->dlg.SetListener(&g_player->lms->reporter);
-    }
-    g_lms.reset();
+    g_bReporting = g_lms && g_lms->reporter.Start();
+    if (g_bReporting)
+        g_player->dlg.SetListener(&g_lms->reporter);
     // The seed as the address gives it, read as torvi-cli run --seed reads it.
     if (uint64_t number = 0; seed && ParseSeed(seed, number))
         SeedRandomFrom(number);
@@ -156,16 +154,15 @@ EMSCRIPTEN_KEEPALIVE void torvi_lms(int version, int passingPercent) {
     std::optional<int> passing;
     if (passingPercent >= 0 && passingPercent <= 100)
         passing = passingPercent;
-    g_lms = std::make_unique<CLmsLink>(
-        version == 12 ? EScormVersion::Scorm12 : EScormVersion::Scorm2004, passing);
+    g_lms.emplace(version == 12 ? EScormVersion::Scorm12 : EScormVersion::Scorm2004, passing);
 }
 
 // The page is being left (closed, or another address opened in its place).
 EMSCRIPTEN_KEEPALIVE void torvi_leave() {
-    if (!g_player || !g_player->lms)
+    if (!g_player || !g_bReporting)
         return;
     g_player->dlg.OnLeave();
-    g_player->lms->reporter.End();
+    g_lms->reporter.End();
 }
 
 EMSCRIPTEN_KEEPALIVE void torvi_enter() {
