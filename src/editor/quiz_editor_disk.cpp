@@ -14,7 +14,7 @@
 #include "editor/file_watch.h"
 #include "editor/quiz_code_edit.h"
 #include "editor/quiz_editor_window.h"
-#include "editor/safe_file_writer.h"
+#include "file/file_write.h"
 #include "ui/qt/qt_text.h"
 
 namespace {

@@ -34,7 +34,8 @@
 #include "editor/find_bar.h"
 #include "editor/quiz_code_edit.h"
 #include "editor/quiz_highlighter.h"
-#include "editor/safe_file_writer.h"
+#include "editor/quiz_transfer.h"
+#include "file/file_write.h"
 #include "text/encoding.h"
 #include "ui/page_composer.h"
 #include "ui/program_paths.h"
@@ -454,21 +455,17 @@ bool CQuizEditorWindow::SaveTo(const QString& path) {
     }
     if (!ConfirmWrite(path))
         return false;
-    std::string error;
-    std::string backup;
-    if (!ReplaceFileContents(Utf8FromQString(path), bytes, error, 0666,
-                             Utf8FromQString(BackupFolder()), &backup)) {
-        m_prompts.ShowError(
-            this, kProgramName,
-            QStringLiteral("The quiz was not saved: %1").arg(QStringFromUtf8(error)));
+    QStringList notes;
+    QString error;
+    if (!WriteUserFile(path, bytes, Utf8FromQString(BackupFolder()), QStringLiteral("Saved"), notes,
+                       error)) {
+        m_prompts.ShowError(this, kProgramName,
+                            QStringLiteral("The quiz was not saved: %1").arg(error));
         return false;
     }
     TrackFile(path, CDiskFileState::Of(Utf8FromQString(path), bytes));
-    if (!backup.empty())
-        statusBar()->showMessage(
-            QStringLiteral("Saved into the file itself, which has other names (hard links); "
-                           "the file as it was is kept in %1")
-                .arg(QStringFromUtf8(backup)));
+    if (!notes.isEmpty())
+        statusBar()->showMessage(notes.join(QStringLiteral("; ")));
     m_strPath = path;
     m_pEdit->document()->setModified(false);
     m_recovery.Discard();

@@ -4,11 +4,12 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
+#include "file/file_write.h"
 #include "quiz/random_source.h"
 #include "ui/program_paths.h"
 #include "ui/torvi_dlg.h"
@@ -50,11 +51,9 @@ EMSCRIPTEN_KEEPALIVE int torvi_add_file(int kind, const char* name, const unsign
     const char* folder = kind == 0 ? kProgramFolder : kQuizFolder;
     if (!MakeDirectories(folder))
         return 0;
-    FILE* file = std::fopen((std::string(folder) + fileName).c_str(), "wb");
-    if (!file)
-        return 0;
-    const bool written = length == 0 || std::fwrite(data, 1, length, file) == length;
-    if (std::fclose(file) != 0 || !written)
+    std::string error;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), data ? length : 0);
+    if (!WritePrivateFile(std::string(folder) + fileName, bytes, error))
         return 0;
     if (kind == 1)
         g_strQuizName = fileName;
