@@ -36,6 +36,7 @@
 #include "editor/quiz_highlighter.h"
 #include "editor/quiz_transfer.h"
 #include "file/file_write.h"
+#include "file/page_sweep.h"
 #include "text/encoding.h"
 #include "ui/page_composer.h"
 #include "ui/program_paths.h"
@@ -90,9 +91,9 @@ CQuizEditorWindow::CQuizEditorWindow(CEditorPrompts& prompts, const QString& sup
     // Each window previews into a page of its own: another window, or another
     // editor running at the same time, must never show or replace it.
     if (const std::string pageFolder = ChoosePageDirectory(support); !pageFolder.empty()) {
+        RemovePagesLeftBehind(pageFolder);
         static int s_nWindowsMade = 0;
-        m_strPagePath = pageFolder + "EditorPreview-" + std::to_string(getpid()) + "-" +
-                        std::to_string(++s_nWindowsMade) + ".html";
+        m_strPagePath = pageFolder + OwnPageName(kEditorPreviewStem, ++s_nWindowsMade);
     }
     CreateWidgets();
     CreateMenus();
@@ -112,7 +113,7 @@ CQuizEditorWindow::CQuizEditorWindow(CEditorPrompts& prompts, const QString& sup
 CQuizEditorWindow::~CQuizEditorWindow() {
     // The preview page is this window's alone and goes with it.
     if (m_bPageWritten)
-        unlink(m_strPagePath.c_str());
+        RemoveOwnFile(m_strPagePath);
 }
 
 QString CQuizEditorWindow::FindSupportFolder() {
