@@ -10,10 +10,14 @@ target_link_libraries(torvi_pattern PRIVATE torvi_warnings)
 
 # Files: the one whole-file reader and the one writer (new files, replaced
 # files keeping their owner, mode and attributes, files of several names), with
-# the temporary files that a signal must not leave behind.
+# the temporary files that a signal must not leave behind. Replacing a user's
+# file (keeping owner, group and attributes, files of several names) is added
+# by the desktop build (src/CMakeLists.txt): the browser player writes only
+# files of its own.
 add_library(torvi_file STATIC
     ${TORVI_CORE_SOURCE_DIR}/file/file_read.cpp ${TORVI_CORE_SOURCE_DIR}/file/file_read.h
     ${TORVI_CORE_SOURCE_DIR}/file/file_write.cpp ${TORVI_CORE_SOURCE_DIR}/file/file_write.h
+    ${TORVI_CORE_SOURCE_DIR}/file/new_file.h
     ${TORVI_CORE_SOURCE_DIR}/file/named_temporaries.cpp
     ${TORVI_CORE_SOURCE_DIR}/file/named_temporaries.h
     ${TORVI_CORE_SOURCE_DIR}/file/page_sweep.cpp ${TORVI_CORE_SOURCE_DIR}/file/page_sweep.h)

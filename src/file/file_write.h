@@ -58,16 +58,18 @@ struct CWriteReport {
 bool WriteNewFile(const std::string& path, std::string_view bytes, const CWriteOptions& options,
                   CWriteReport& report);
 
+// A private file of exactly mode at path, replacing whatever held the name.
+bool WritePrivateFile(const std::string& path, std::string_view bytes, std::string& error,
+                      mode_t mode = 0600);
+
+// The next three come with the desktop build only (file_replace.cpp).
+
 // Replaces (or creates) the file at path with bytes. An existing file keeps
 // its mode, its owner and group (as far as this user may set them; a warning
 // says what could not be kept), its extended attributes and its access
 // control list.
 bool ReplaceFile(const std::string& path, std::string_view bytes, const CWriteOptions& options,
                  CWriteReport& report);
-
-// A private file of exactly mode at path, replacing whatever held the name.
-bool WritePrivateFile(const std::string& path, std::string_view bytes, std::string& error,
-                      mode_t mode = 0600);
 
 // What replacing the file at path would change of its owner and group because
 // this user may not set them, said in a sentence; empty when they stay (or

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifndef __EMSCRIPTEN__
 namespace {
 bool IsDigits(std::string_view text) {
     if (text.empty() || text.size() > 10)
@@ -36,6 +37,7 @@ long PageOwnerProcess(std::string_view name, std::string_view prefix) {
     return process;
 }
 } // namespace
+#endif
 
 std::string OwnPageName(const std::string& prefix, int number) {
     return prefix + "-" + std::to_string(getpid()) + "-" + std::to_string(number) + ".html";
@@ -43,6 +45,12 @@ std::string OwnPageName(const std::string& prefix, int number) {
 
 int RemovePagesOfEndedProcesses(const std::string& folder,
                                 const std::vector<std::string>& prefixes) {
+#ifdef __EMSCRIPTEN__
+    // The browser player's file system lives and dies with its one page.
+    (void)folder;
+    (void)prefixes;
+    return 0;
+#else
     struct stat self {};
     if (stat("/proc/self", &self) != 0)
         return 0; // which processes run cannot be told
@@ -74,6 +82,7 @@ int RemovePagesOfEndedProcesses(const std::string& folder,
     }
     closedir(listing);
     return removed;
+#endif
 }
 
 bool RemoveOwnFile(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -203,6 +204,36 @@ TEST_P(FileWrite, FullDiskRefusesBeforeAnythingChanges) {
     EXPECT_EQ(Content(several), "old several");
     EXPECT_EQ(NamesIn(m_dir.Path()),
               (std::vector<std::string>{"backup", "other.txt", "several.txt", "single.txt"}));
+}
+
+// Another user replacing a file of a group it is not in: the file is written
+// and becomes theirs, and a warning says whose it was.
+TEST_P(FileWrite, OwnerThatCannotBeKeptIsWarnedAbout) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "acting as another user needs the administrator";
+    ASSERT_EQ(chmod(m_dir.Path().c_str(), 0777), 0);
+    const std::string path = m_dir.Write("shared.txt", "old");
+    ASSERT_EQ(chown(path.c_str(), 1234, 1234), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    const CWriteOptions options = Options();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        CWriteReport report;
+        const bool written = ReplaceFile(path, "new", options, report);
+        _exit(written && report.warnings.size() == 1 &&
+                      report.warnings[0].find("now belongs to you and your group, not to 1234") !=
+                          std::string::npos
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(Content(path), "new");
+    EXPECT_EQ(StatOf(path).st_uid, 65534u);
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0666u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Temporaries, FileWrite, ::testing::Values(false, true),
