@@ -1,6 +1,7 @@
 #include "editor/quiz_editor_window.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <unistd.h>
 
@@ -35,6 +36,7 @@
 #include "editor/quiz_code_edit.h"
 #include "editor/quiz_highlighter.h"
 #include "editor/quiz_transfer.h"
+#include "file/file_read.h"
 #include "file/file_write.h"
 #include "file/page_sweep.h"
 #include "text/encoding.h"
@@ -349,27 +351,26 @@ void CQuizEditorWindow::NewQuiz() {
 
 bool CQuizEditorWindow::OpenFile(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    QFile file(absolute);
-    if (!file.exists()) {
-        SetText(QString(), absolute, CQuizTextFormat{}, false);
-        TrackFile(absolute, CDiskFileState::Read(Utf8FromQString(absolute)));
-        return true;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::string name = Utf8FromQString(absolute);
+    std::string bytes;
+    std::string why;
+    if (ReadWholeFile(name, bytes, why) != EReadResult::Read) {
+        // A name where nothing is yet: a new quiz to be saved there.
+        if (errno == ENOENT || errno == ENOTDIR) {
+            SetText(QString(), absolute, CQuizTextFormat{}, false);
+            TrackFile(absolute, CDiskFileState::Read(name));
+            return true;
+        }
         m_prompts.ShowError(
             this, kProgramName,
-            QStringLiteral("%1 cannot be read: %2").arg(absolute, file.errorString()));
+            QStringLiteral("%1 cannot be read: %2").arg(absolute, QStringFromUtf8(why)));
         return false;
     }
-    const QByteArray bytes = file.readAll();
     std::string text;
     CQuizTextFormat format;
-    DecodeQuizBytes(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), text,
-                    format);
+    DecodeQuizBytes(bytes, text, format);
     SetText(QStringFromUtf8(text), absolute, format, false);
-    TrackFile(absolute, CDiskFileState::Of(Utf8FromQString(absolute),
-                                           std::string_view(bytes.constData(),
-                                                            static_cast<size_t>(bytes.size()))));
+    TrackFile(absolute, CDiskFileState::Of(name, bytes));
     RememberRecent(absolute);
     return true;
 }
