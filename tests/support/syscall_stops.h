@@ -127,6 +127,21 @@ inline CSyscallStop RunAndSignalAt(const std::function<void()>& body,
     return outcome;
 }
 
+// Whether this process may trace a child of its own (a container's seccomp
+// profile or a Yama setting may forbid it); the tests skip when not.
+inline bool CanTraceChildren() {
+#ifdef TORVI_SYSCALL_STOPS
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) == 0 ? 0 : 1);
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+#else
+    return false;
+#endif
+}
+
 // The making of a new file: an open that creates one, named or unnamed.
 inline bool MakesAFile(const CSyscallEntry& entry) {
 #ifdef TORVI_SYSCALL_STOPS
