@@ -69,7 +69,8 @@ private:
             m_pOpen->trigger();
             return;
         }
-        if (file != QStringLiteral("QuestionTemp.html"))
+        // The window's question page, under the name of its own it writes.
+        if (!file.startsWith(QStringLiteral("QuestionTemp-")))
             return;
         if (m_nRounds <= 0) {
             m_window.close();

@@ -8,6 +8,22 @@ add_library(torvi_pattern STATIC ${TORVI_CORE_SOURCE_DIR}/pattern/pattern.cpp ${
 target_include_directories(torvi_pattern PUBLIC ${TORVI_CORE_SOURCE_DIR})
 target_link_libraries(torvi_pattern PRIVATE torvi_warnings)
 
+# Files: the one whole-file reader and the one writer (new files, replaced
+# files keeping their owner, mode and attributes, files of several names), with
+# the temporary files that a signal must not leave behind. Replacing a user's
+# file (keeping owner, group and attributes, files of several names) is added
+# by the desktop build (src/CMakeLists.txt): the browser player writes only
+# files of its own.
+add_library(torvi_file STATIC
+    ${TORVI_CORE_SOURCE_DIR}/file/file_read.cpp ${TORVI_CORE_SOURCE_DIR}/file/file_read.h
+    ${TORVI_CORE_SOURCE_DIR}/file/file_write.cpp ${TORVI_CORE_SOURCE_DIR}/file/file_write.h
+    ${TORVI_CORE_SOURCE_DIR}/file/new_file.h
+    ${TORVI_CORE_SOURCE_DIR}/file/named_temporaries.cpp
+    ${TORVI_CORE_SOURCE_DIR}/file/named_temporaries.h
+    ${TORVI_CORE_SOURCE_DIR}/file/page_sweep.cpp ${TORVI_CORE_SOURCE_DIR}/file/page_sweep.h)
+target_include_directories(torvi_file PUBLIC ${TORVI_CORE_SOURCE_DIR})
+target_link_libraries(torvi_file PRIVATE torvi_warnings)
+
 # Text: the text buffer, the item list, UTF-8 and Windows-1252, and the Unicode
 # tables the judge folds words with, made at build time from the Unicode
 # Character Database that Debian's unicode-data package installs.
@@ -36,7 +52,7 @@ add_library(torvi_text STATIC
     ${TORVI_CORE_SOURCE_DIR}/text/unicode_fold.cpp ${TORVI_CORE_SOURCE_DIR}/text/unicode_fold.h
     ${TORVI_UNICODE_TABLES})
 target_include_directories(torvi_text PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
-target_link_libraries(torvi_text PUBLIC torvi_pattern PRIVATE torvi_warnings)
+target_link_libraries(torvi_text PUBLIC torvi_pattern torvi_file PRIVATE torvi_warnings)
 
 # The judge: splitting answers into words and comparing them.
 add_library(torvi_judge STATIC ${TORVI_CORE_SOURCE_DIR}/judge/answer_judge.cpp ${TORVI_CORE_SOURCE_DIR}/judge/answer_judge.h)

@@ -8,21 +8,22 @@ cmake_minimum_required(VERSION 3.25)
 
 set(TORVI_LAYERS
     "pattern:^pattern/:pattern"
-    "text:^text/:text pattern"
-    "judge:^judge/:judge text pattern"
-    "quiz:^quiz/:quiz judge text pattern"
-    "sound_sdl:^sound/sdl_:sound_sdl sound text pattern"
-    "sound:^sound/:sound text pattern"
-    "check:^check/:check quiz judge text pattern"
-    "convert:^convert/:convert check quiz judge text pattern"
-    "qt:^ui/qt/:qt ui convert check quiz judge text pattern sound"
-    "ui:^ui/:ui convert check quiz judge text pattern sound"
-    "app:^app/:app qt ui convert check quiz judge text pattern sound sound_sdl"
-    "terminal:^terminal/:terminal ui convert check quiz judge text pattern sound"
-    "export:^export/:export ui convert check quiz judge text pattern sound"
-    "web:^web/:web ui convert check quiz judge text pattern sound"
-    "cli:^cli/:cli terminal export convert check ui quiz judge text pattern sound sound_sdl"
-    "editor:^editor/:editor app qt export convert check ui quiz judge text pattern sound sound_sdl")
+    "file:^file/:file"
+    "text:^text/:text pattern file"
+    "judge:^judge/:judge text pattern file"
+    "quiz:^quiz/:quiz judge text pattern file"
+    "sound_sdl:^sound/sdl_:sound_sdl sound text pattern file"
+    "sound:^sound/:sound text pattern file"
+    "check:^check/:check quiz judge text pattern file"
+    "convert:^convert/:convert check quiz judge text pattern file"
+    "qt:^ui/qt/:qt ui convert check quiz judge text pattern sound file"
+    "ui:^ui/:ui convert check quiz judge text pattern sound file"
+    "app:^app/:app qt ui convert check quiz judge text pattern sound sound_sdl file"
+    "terminal:^terminal/:terminal ui convert check quiz judge text pattern sound file"
+    "export:^export/:export ui convert check quiz judge text pattern sound file"
+    "web:^web/:web ui convert check quiz judge text pattern sound file"
+    "cli:^cli/:cli terminal export convert check ui quiz judge text pattern sound sound_sdl file"
+    "editor:^editor/:editor app qt export convert check ui quiz judge text pattern sound sound_sdl file")
 
 if(NOT SOURCE_DIR OR NOT IS_DIRECTORY "${SOURCE_DIR}")
     message(FATAL_ERROR "layering check: SOURCE_DIR must name the source folder")

@@ -68,7 +68,7 @@ private:
         std::string why;
         CConvertReport conversion;
         std::string text;
-        if (!ReadWholeFile(path, bytes, why)) {
+        if (ReadWholeFile(path, bytes, why) != EReadResult::Read) {
             out << name << ": error: " << TerminalText(why) << '\n';
             return false;
         }

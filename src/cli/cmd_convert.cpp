@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "check/quiz_checker.h"
-#include "cli/output_file.h"
 #include "convert/quiz_export.h"
 #include "convert/quiz_import.h"
 #include "convert/quiz_writer.h"
 #include "export/html_export.h"
+#include "file/file_write.h"
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "ui/program_paths.h"
@@ -73,7 +73,7 @@ bool MakeWebPage(const CConvertedQuiz& quiz, std::string& out, CConvertReport& r
     std::string name = quiz.title + ".txt";
     if (text.empty()) {
         std::string why;
-        if (!ReadWholeFile(input, text, why)) {
+        if (ReadWholeFile(input, text, why) != EReadResult::Read) {
             report.error = why;
             return false;
         }
@@ -303,7 +303,7 @@ public:
 
         std::string bytes;
         std::string why;
-        if (!ReadWholeFile(m_strInput, bytes, why))
+        if (ReadWholeFile(m_strInput, bytes, why) != EReadResult::Read)
             return ReportUsageError(err, TerminalText(m_strInput) + ": " + why);
         EFileFormat from = DetectInputFormat(m_strInput, std::string_view(bytes).substr(0, 4096));
         if (!m_strFrom.empty() && !InputFormatNamed(m_strFrom, from))
@@ -387,8 +387,7 @@ public:
 
         if (m_strOutput == "-") {
             out << result;
-        } else if (!WriteNewOutputFile(m_strOutput, result, m_bForce, why)) {
-            err << "torvi-cli: " << TerminalText(why) << '\n';
+        } else if (!WriteOutput(err, m_strOutput, result, m_bForce)) {
             return kExitUsage;
         }
         PrintReport(err, name, report);
@@ -396,6 +395,24 @@ public:
     }
 
 private:
+    // A new file, or with --force a replaced one that keeps its owner, group,
+    // mode and attributes; what of them could not be kept is said, not hidden.
+    static bool WriteOutput(std::ostream& err, const std::string& path, std::string_view bytes,
+                            bool replace) {
+        CWriteReport written;
+        const bool ok = replace ? ReplaceFile(path, bytes, CWriteOptions(), written)
+                                : WriteNewFile(path, bytes, CWriteOptions(), written);
+        for (const std::string& warning : written.warnings)
+            err << "torvi-cli: warning: " << TerminalText(warning) << '\n';
+        if (ok)
+            return true;
+        if (written.result == EWriteResult::Exists)
+            err << "torvi-cli: '" << TerminalText(path) << "' exists; --force replaces it\n";
+        else
+            err << "torvi-cli: " << TerminalText(written.error) << '\n';
+        return false;
+    }
+
     static void PrintReport(std::ostream& err, const std::string& name,
                             const CConvertReport& report) {
         for (const std::string& line : report.Lines())

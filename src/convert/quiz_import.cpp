@@ -1,23 +1,15 @@
 #include "convert/quiz_import.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "check/quiz_checker.h"
 #include "convert/delimited_reader.h"
 #include "convert/kvtml_reader.h"
 #include "convert/quiz_writer.h"
+#include "file/file_read.h"
 #include "text/ascii.h"
 
 namespace {
-// Far above any vocabulary or spreadsheet a person keeps, and below what the
-// loader's 32-bit positions can take once converted.
-constexpr off_t kMaxInputBytes = 512L * 1024 * 1024;
-
 std::string_view Extension(std::string_view name) {
     const size_t slash = name.rfind('/');
     const std::string_view base = slash == std::string_view::npos ? name : name.substr(slash + 1);
@@ -62,65 +54,6 @@ EFileFormat DetectInputFormat(std::string_view name, std::string_view start) {
         start.starts_with("\xFE\xFF"))
         return EFileFormat::Tsv;
     return EFileFormat::Quiz;
-}
-
-std::string ReadFileStart(const std::string& path) {
-    std::string start;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return start;
-    struct stat info {};
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        start.resize(4096);
-        ssize_t n = 0;
-        do
-            n = read(fd, start.data(), start.size());
-        while (n < 0 && errno == EINTR);
-        start.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    }
-    close(fd);
-    return start;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& why) {
-    // Not blocking: a pipe or a device named as a file is refused below instead
-    // of waiting for a writer.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        why = std::string("cannot read the file: ") + std::strerror(errno);
-        return false;
-    }
-    struct stat info {};
-    bool ok = fstat(fd, &info) == 0;
-    if (ok && !S_ISREG(info.st_mode)) {
-        why = "it is not a regular file";
-        ok = false;
-    } else if (ok && info.st_size > kMaxInputBytes) {
-        why = "the file is too large";
-        ok = false;
-    }
-    bytes.clear();
-    if (ok)
-        bytes.reserve(static_cast<size_t>(info.st_size));
-    char chunk[64 * 1024];
-    while (ok) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            why = std::string("cannot read the file: ") + std::strerror(errno);
-            ok = false;
-        } else if (n == 0) {
-            break;
-        } else if (bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(kMaxInputBytes)) {
-            why = "the file is too large";
-            ok = false;
-        } else {
-            bytes.append(chunk, static_cast<size_t>(n));
-        }
-    }
-    close(fd);
-    return ok;
 }
 
 bool ConvertToQuizText(std::string_view bytes, EFileFormat format, const CConvertOptions& options,
@@ -185,7 +118,7 @@ EImportResult ImportQuizFile(CQuestionSet& set, const std::string& path,
 
     std::string bytes;
     std::string why;
-    if (!ReadWholeFile(path, bytes, why)) {
+    if (ReadWholeFile(path, bytes, why) != EReadResult::Read) {
         report.error = why;
         return EImportResult::Failed;
     }

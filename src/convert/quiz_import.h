@@ -9,6 +9,7 @@
 
 #include "convert/convert_options.h"
 #include "convert/quiz_record.h"
+#include "file/file_read.h"
 #include "quiz/question_set.h"
 
 enum class EFileFormat { Quiz, Kvtml, Csv, Tsv, Flashcards };
@@ -20,13 +21,6 @@ const char* FormatName(EFileFormat format);
 // a flashcard export is known by its content, a spreadsheet by its name (.csv,
 // .tsv, .tab) or a UTF-16 byte-order mark; anything else is a quiz.
 EFileFormat DetectInputFormat(std::string_view name, std::string_view start);
-
-// The first bytes of a regular file (up to 4 KiB), enough to tell its format;
-// empty for anything else, which is never waited on.
-std::string ReadFileStart(const std::string& path);
-
-// The whole file, if it is a regular file no larger than the program reads.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& why);
 
 // Quiz text for the records of a file of the given format (not Quiz). False, with
 // report.error, when the whole file fails.

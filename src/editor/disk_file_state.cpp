@@ -1,9 +1,9 @@
 #include "editor/disk_file_state.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include "file/file_read.h"
 
 namespace {
 constexpr uint64_t kFnvOffset = 14695981039346656037ULL;
@@ -35,40 +35,27 @@ uint64_t CDiskFileState::Hash(std::string_view bytes) {
 CDiskFileState CDiskFileState::Read(const std::string& path) {
     CDiskFileState state;
     state.known = true;
-    // Never blocks on a named pipe planted under the name.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    std::string bytes;
+    std::string why;
+    struct stat info {};
+    switch (ReadWholeFile(path, bytes, why, CReadRules(), &info)) {
+    case EReadResult::Read:
+        Fill(state, info);
+        state.contentHash = Hash(bytes);
+        break;
+    case EReadResult::NotRegular:
+        // A pipe or a device planted under the name: there, with nothing read.
+        Fill(state, info);
+        state.contentHash = Hash({});
+        break;
+    default:
         // Unreadable but there: counted as there, with a hash nothing matches.
-        struct stat info {};
         if (errno != ENOENT && errno != ENOTDIR && stat(path.c_str(), &info) == 0) {
             Fill(state, info);
             state.contentHash = ~Hash({});
         }
-        return state;
+        break;
     }
-    struct stat info {};
-    if (fstat(fd, &info) != 0) {
-        close(fd);
-        return state;
-    }
-    Fill(state, info);
-    uint64_t hash = kFnvOffset;
-    if (S_ISREG(info.st_mode)) {
-        char block[65536];
-        for (;;) {
-            const ssize_t n = read(fd, block, sizeof block);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            for (ssize_t i = 0; i < n; ++i) {
-                hash ^= static_cast<unsigned char>(block[i]);
-                hash *= kFnvPrime;
-            }
-        }
-    }
-    state.contentHash = hash;
-    close(fd);
     return state;
 }
 

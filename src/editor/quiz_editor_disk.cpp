@@ -3,7 +3,6 @@
 // window per file.
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -14,7 +13,8 @@
 #include "editor/file_watch.h"
 #include "editor/quiz_code_edit.h"
 #include "editor/quiz_editor_window.h"
-#include "editor/safe_file_writer.h"
+#include "file/file_read.h"
+#include "file/file_write.h"
 #include "ui/qt/qt_text.h"
 
 namespace {
@@ -146,18 +146,17 @@ void CQuizEditorWindow::changeEvent(QEvent* event) {
 }
 
 bool CQuizEditorWindow::ReloadFromDisk() {
-    QFile file(m_strPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    std::string bytes;
+    std::string why;
+    if (ReadWholeFile(Utf8FromQString(m_strPath), bytes, why) != EReadResult::Read) {
         m_prompts.ShowError(
             this, kProgramName,
-            QStringLiteral("%1 cannot be read: %2").arg(m_strPath, file.errorString()));
+            QStringLiteral("%1 cannot be read: %2").arg(m_strPath, QStringFromUtf8(why)));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
     std::string text;
     CQuizTextFormat format;
-    DecodeQuizBytes(view, text, format);
+    DecodeQuizBytes(bytes, text, format);
 
     const int line = m_pEdit->textCursor().blockNumber();
     // One edit over the whole text, so Undo brings back what was there before.
@@ -175,7 +174,7 @@ bool CQuizEditorWindow::ReloadFromDisk() {
     m_pEdit->document()->setModified(false);
     m_recovery.Discard();
     m_strKeptText.clear();
-    TrackFile(m_strPath, CDiskFileState::Of(Utf8FromQString(m_strPath), view));
+    TrackFile(m_strPath, CDiskFileState::Of(Utf8FromQString(m_strPath), bytes));
     UpdateTitle();
     UpdateFormatLabel();
     RunCheck();

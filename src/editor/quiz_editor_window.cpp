@@ -1,6 +1,7 @@
 #include "editor/quiz_editor_window.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <unistd.h>
 
@@ -34,7 +35,10 @@
 #include "editor/find_bar.h"
 #include "editor/quiz_code_edit.h"
 #include "editor/quiz_highlighter.h"
-#include "editor/safe_file_writer.h"
+#include "editor/quiz_transfer.h"
+#include "file/file_read.h"
+#include "file/file_write.h"
+#include "file/page_sweep.h"
 #include "text/encoding.h"
 #include "ui/page_composer.h"
 #include "ui/program_paths.h"
@@ -89,9 +93,9 @@ CQuizEditorWindow::CQuizEditorWindow(CEditorPrompts& prompts, const QString& sup
     // Each window previews into a page of its own: another window, or another
     // editor running at the same time, must never show or replace it.
     if (const std::string pageFolder = ChoosePageDirectory(support); !pageFolder.empty()) {
+        RemovePagesLeftBehind(pageFolder);
         static int s_nWindowsMade = 0;
-        m_strPagePath = pageFolder + "EditorPreview-" + std::to_string(getpid()) + "-" +
-                        std::to_string(++s_nWindowsMade) + ".html";
+        m_strPagePath = pageFolder + OwnPageName(kEditorPreviewStem, ++s_nWindowsMade);
     }
     CreateWidgets();
     CreateMenus();
@@ -111,7 +115,7 @@ CQuizEditorWindow::CQuizEditorWindow(CEditorPrompts& prompts, const QString& sup
 CQuizEditorWindow::~CQuizEditorWindow() {
     // The preview page is this window's alone and goes with it.
     if (m_bPageWritten)
-        unlink(m_strPagePath.c_str());
+        RemoveOwnFile(m_strPagePath);
 }
 
 QString CQuizEditorWindow::FindSupportFolder() {
@@ -347,27 +351,26 @@ void CQuizEditorWindow::NewQuiz() {
 
 bool CQuizEditorWindow::OpenFile(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    QFile file(absolute);
-    if (!file.exists()) {
-        SetText(QString(), absolute, CQuizTextFormat{}, false);
-        TrackFile(absolute, CDiskFileState::Read(Utf8FromQString(absolute)));
-        return true;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::string name = Utf8FromQString(absolute);
+    std::string bytes;
+    std::string why;
+    if (ReadWholeFile(name, bytes, why) != EReadResult::Read) {
+        // A name where nothing is yet: a new quiz to be saved there.
+        if (errno == ENOENT || errno == ENOTDIR) {
+            SetText(QString(), absolute, CQuizTextFormat{}, false);
+            TrackFile(absolute, CDiskFileState::Read(name));
+            return true;
+        }
         m_prompts.ShowError(
             this, kProgramName,
-            QStringLiteral("%1 cannot be read: %2").arg(absolute, file.errorString()));
+            QStringLiteral("%1 cannot be read: %2").arg(absolute, QStringFromUtf8(why)));
         return false;
     }
-    const QByteArray bytes = file.readAll();
     std::string text;
     CQuizTextFormat format;
-    DecodeQuizBytes(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), text,
-                    format);
+    DecodeQuizBytes(bytes, text, format);
     SetText(QStringFromUtf8(text), absolute, format, false);
-    TrackFile(absolute, CDiskFileState::Of(Utf8FromQString(absolute),
-                                           std::string_view(bytes.constData(),
-                                                            static_cast<size_t>(bytes.size()))));
+    TrackFile(absolute, CDiskFileState::Of(name, bytes));
     RememberRecent(absolute);
     return true;
 }
@@ -454,21 +457,17 @@ bool CQuizEditorWindow::SaveTo(const QString& path) {
     }
     if (!ConfirmWrite(path))
         return false;
-    std::string error;
-    std::string backup;
-    if (!ReplaceFileContents(Utf8FromQString(path), bytes, error, 0666,
-                             Utf8FromQString(BackupFolder()), &backup)) {
-        m_prompts.ShowError(
-            this, kProgramName,
-            QStringLiteral("The quiz was not saved: %1").arg(QStringFromUtf8(error)));
+    QStringList notes;
+    QString error;
+    if (!WriteUserFile(path, bytes, Utf8FromQString(BackupFolder()), QStringLiteral("Saved"), notes,
+                       error)) {
+        m_prompts.ShowError(this, kProgramName,
+                            QStringLiteral("The quiz was not saved: %1").arg(error));
         return false;
     }
     TrackFile(path, CDiskFileState::Of(Utf8FromQString(path), bytes));
-    if (!backup.empty())
-        statusBar()->showMessage(
-            QStringLiteral("Saved into the file itself, which has other names (hard links); "
-                           "the file as it was is kept in %1")
-                .arg(QStringFromUtf8(backup)));
+    if (!notes.isEmpty())
+        statusBar()->showMessage(notes.join(QStringLiteral("; ")));
     m_strPath = path;
     m_pEdit->document()->setModified(false);
     m_recovery.Discard();

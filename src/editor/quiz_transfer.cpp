@@ -12,8 +12,8 @@
 #include "editor/editor_prompts.h"
 #include "editor/quiz_editor_window.h"
 #include "editor/quiz_text_file.h"
-#include "editor/safe_file_writer.h"
 #include "export/html_export.h"
+#include "file/file_write.h"
 #include "ui/program_paths.h"
 #include "ui/qt/qt_text.h"
 
@@ -41,7 +41,7 @@ CImportedQuiz ConvertForEditor(const QString& path) {
     const std::string name = Utf8FromQString(path);
     std::string bytes;
     std::string why;
-    if (!ReadWholeFile(name, bytes, why)) {
+    if (ReadWholeFile(name, bytes, why) != EReadResult::Read) {
         result.error = QStringFromUtf8(why);
         return result;
     }
@@ -62,25 +62,24 @@ CImportedQuiz ConvertForEditor(const QString& path) {
     return result;
 }
 
-namespace {
-// Writes bytes as a save does: a new file renamed over the old one, or, for a
-// file with several names, into the file itself after a copy into
-// backupFolder, which a note then names.
-bool WriteExport(const QString& path, std::string_view bytes, const std::string& backupFolder,
-                 QStringList& notes, QString& error) {
-    std::string why;
-    std::string backup;
-    if (!ReplaceFileContents(Utf8FromQString(path), bytes, why, 0666, backupFolder, &backup)) {
-        error = QStringFromUtf8(why);
+bool WriteUserFile(const QString& path, std::string_view bytes, const std::string& backupFolder,
+                   const QString& done, QStringList& notes, QString& error) {
+    CWriteOptions options;
+    options.followLink = true;
+    options.backupFolder = backupFolder;
+    CWriteReport written;
+    if (!ReplaceFile(Utf8FromQString(path), bytes, options, written)) {
+        error = QStringFromUtf8(written.error);
         return false;
     }
-    if (!backup.empty())
-        notes << QStringLiteral("Written into the file itself, which has other names (hard "
-                                "links); the file as it was is kept in %1")
-                     .arg(QStringFromUtf8(backup));
+    if (!written.backup.empty())
+        notes << QStringLiteral("%1 into the file itself, which has other names (hard links); "
+                                "the file as it was is kept in %2")
+                     .arg(done, QStringFromUtf8(written.backup));
+    for (const std::string& warning : written.warnings)
+        notes << QStringFromUtf8(warning);
     return true;
 }
-} // namespace
 
 bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes, QString& error,
                 const std::string& backupFolder) {
@@ -98,7 +97,7 @@ bool ExportQuiz(const CQuestionSet& set, const QString& path, QStringList& notes
         return false;
     }
     notes = ReportLines(report);
-    return WriteExport(path, bytes, backupFolder, notes, error);
+    return WriteUserFile(path, bytes, backupFolder, QStringLiteral("Written"), notes, error);
 }
 
 bool CQuizEditorWindow::ImportFile(const QString& path) {
@@ -150,7 +149,7 @@ bool ExportWebPage(const std::string& quizBytes, const QString& quizPath, const 
     notes.clear();
     for (const std::string& line : ::ReportLines(report))
         notes << QStringFromUtf8(line);
-    return WriteExport(path, page, backupFolder, notes, error);
+    return WriteUserFile(path, page, backupFolder, QStringLiteral("Written"), notes, error);
 }
 } // namespace
 

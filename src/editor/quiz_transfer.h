@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <string>
+#include <string_view>
 
 class CQuestionSet;
 
@@ -19,6 +20,15 @@ struct CImportedQuiz {
 
 // Converts the file at path; a quiz file is refused (it opens with File > Open).
 CImportedQuiz ConvertForEditor(const QString& path);
+
+// Writes bytes to path as the editor writes a user's file: a new file renamed
+// over the old one, keeping its owner, group, mode and attributes, and a link
+// to it still a link to it; a file with several names is written in place
+// after a copy into backupFolder. notes receives, in words that begin with
+// done ("Saved", "Written"), where that copy went and what of the old file
+// could not be kept; false, with error, when nothing was written.
+bool WriteUserFile(const QString& path, std::string_view bytes, const std::string& backupFolder,
+                   const QString& done, QStringList& notes, QString& error);
 
 // Writes set, as the file name's ending says (.kvtml, .tsv or .tab, else CSV),
 // through a new file renamed into place (a file with several names is written

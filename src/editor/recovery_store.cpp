@@ -14,7 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "editor/safe_file_writer.h"
+#include "file/file_read.h"
+#include "file/file_write.h"
 
 namespace {
 constexpr std::string_view kFirstLine = "Torvi quiz editor recovery copy";
@@ -78,22 +79,14 @@ CQuizTextFormat ParseFormat(std::string_view words) {
     return format;
 }
 
-bool ReadSmallFile(const std::string& path, std::string& bytes) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid()) {
-        close(fd);
-        return false;
-    }
-    bytes.clear();
-    char chunk[65536];
-    ssize_t n = 0;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0)
-        bytes.append(chunk, static_cast<size_t>(n));
-    close(fd);
-    return n == 0;
+// A recovery copy: only a file of this user, never through a link, and no
+// larger than a quiz the editor holds.
+bool ReadCopyFile(const std::string& path, std::string& bytes) {
+    CReadRules rules;
+    rules.followLinks = false;
+    rules.ownOnly = true;
+    std::string why;
+    return ReadWholeFile(path, bytes, why, rules) == EReadResult::Read;
 }
 
 // "base: EXISTS SIZE HASH", EXISTS 0 or 1 and HASH in hexadecimal.
@@ -268,7 +261,7 @@ std::vector<CRecoveryCopy> CRecoveryStore::FindAbandoned() const {
         CRecoveryCopy copy;
         copy.file = m_strFolder + "/" + name;
         std::string bytes;
-        if (ReadSmallFile(copy.file, bytes) && ParseCopy(bytes, copy))
+        if (ReadCopyFile(copy.file, bytes) && ParseCopy(bytes, copy))
             found.push_back(std::move(copy));
     }
     closedir(dir);

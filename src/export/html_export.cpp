@@ -1,16 +1,12 @@
 #include "export/html_export.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 
+#include "file/file_read.h"
+#include "file/file_write.h"
 #include "quiz/question_set.h"
 #include "sound/sound_bank.h"
 #include "text/ascii.h"
@@ -100,18 +96,6 @@ std::string HtmlEscaped(std::string_view text) {
     return out;
 }
 
-bool ReadFile(const std::string& path, std::string& bytes, uintmax_t maxBytes) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<uintmax_t>(info.st_size) > maxBytes)
-        return false;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
 // The picture's media type by its first bytes, or null for anything that is
 // not a picture a browser shows.
 const char* PictureType(std::string_view bytes) {
@@ -196,7 +180,7 @@ std::string PictureAddress(const std::string& path, const std::vector<std::strin
             candidates.push_back(ProgramFilePath(folder, path.c_str()));
     for (const std::string& candidate : candidates) {
         std::string bytes;
-        if (!ReadFile(candidate, bytes, kMaxPictureBytes))
+        if (!ReadWholeFile(candidate, bytes, kMaxPictureBytes))
             continue;
         if (const char* type = PictureType(bytes))
             return std::string("data:") + type + ";base64," + Base64(bytes);
@@ -250,7 +234,7 @@ bool LoadPlayerFiles(const std::string& supportDirectory, const std::string& ign
                      CPlayerFiles& files, std::string& error) {
     const std::string pagePath = ProgramFilePath(supportDirectory, kPlayerPageFile);
     files = {};
-    if (!ReadFile(pagePath, files.page, 64 * 1024 * 1024)) {
+    if (!ReadWholeFile(pagePath, files.page, 64 * 1024 * 1024)) {
         error = "The browser player is not installed: " + pagePath + " cannot be read";
         return false;
     }
@@ -260,7 +244,7 @@ bool LoadPlayerFiles(const std::string& supportDirectory, const std::string& ign
             return false;
         }
     }
-    if (std::string words; !ignoreListPath.empty() && ReadFile(ignoreListPath, words, 1 << 20))
+    if (std::string words; !ignoreListPath.empty() && ReadWholeFile(ignoreListPath, words, 1 << 20))
         files.supportFiles.emplace_back(kIgnoreWordsFile, words);
     // The cues the window would find, found the way it finds them.
     for (const char* series : kCueSeries) {
@@ -405,49 +389,6 @@ std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizN
     return page;
 }
 
-namespace {
-// Writes bytes to path as a new file: into a temporary file beside it, then
-// linked to the name, which fails when anything already holds the name.
-bool WriteNewFile(const std::string& path, const std::string& bytes, std::string& error) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = "Cannot write in the folder of " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    // mkstemp makes the file private; a page is meant to be shared.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += static_cast<size_t>(n);
-    }
-    const bool complete = written == bytes.size() && fsync(fd) == 0;
-    const int writeErrno = errno;
-    close(fd);
-    if (!complete) {
-        unlink(temporary.c_str());
-        error = "Cannot write " + path + ": " + std::strerror(writeErrno);
-        return false;
-    }
-    if (link(temporary.c_str(), path.c_str()) != 0) {
-        const int linkErrno = errno;
-        unlink(temporary.c_str());
-        error = linkErrno == EEXIST ? path + " already exists; it is left as it is"
-                                    : "Cannot write " + path + ": " + std::strerror(linkErrno);
-        return false;
-    }
-    unlink(temporary.c_str());
-    return true;
-}
-} // namespace
-
 bool ExportQuizHtml(const std::string& quizPath, const std::string& outputPath,
                     const std::string& supportDirectory, CHtmlExportReport& report,
                     std::string& error) {
@@ -457,7 +398,7 @@ bool ExportQuizHtml(const std::string& quizPath, const std::string& outputPath,
         return false;
     }
     std::string quizText;
-    if (!ReadFile(quizPath, quizText, 256 * 1024 * 1024)) {
+    if (!ReadWholeFile(quizPath, quizText, 256 * 1024 * 1024)) {
         error = "Cannot read " + quizPath;
         return false;
     }
@@ -466,8 +407,14 @@ bool ExportQuizHtml(const std::string& quizPath, const std::string& outputPath,
         slash == std::string::npos ? "./" : quizPath.substr(0, slash + 1);
     const std::string quizName = slash == std::string::npos ? quizPath : quizPath.substr(slash + 1);
     std::string page;
-    return MakeQuizPage(quizText, quizName, quizFolder, supportDirectory, page, report, error) &&
-           WriteNewFile(outputPath, page, error);
+    if (!MakeQuizPage(quizText, quizName, quizFolder, supportDirectory, page, report, error))
+        return false;
+    CWriteReport written;
+    if (!WriteNewFile(outputPath, page, CWriteOptions(), written)) {
+        error = written.error;
+        return false;
+    }
+    return true;
 }
 
 bool MakeQuizPage(const std::string& quizText, const std::string& quizName,

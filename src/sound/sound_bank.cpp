@@ -1,35 +1,31 @@
 #include "sound/sound_bank.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <new>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
+#include "file/file_read.h"
 #include "sound/audio_player.h"
 #include "text/ascii.h"
 
 namespace {
 
-// Opens path for reading only when it is a regular file. O_NONBLOCK keeps a named
-// pipe that happens to carry a cue's name from stalling the start of the program.
-int OpenRegularFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat info = {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+// Reads the cue at path: only a regular file (a named pipe under a cue's name
+// never stalls the start of the program) and none too large to be a short cue,
+// so a stray recording (or a sparse file) cannot fill memory at start. False
+// when there is no regular file by that name to read; a file that is there
+// but too large or unreadable counts as found, with no bytes.
+bool ReadCueFile(const std::string& path, std::string& bytes) {
+    CReadRules rules;
+    rules.maxBytes = CSoundBank::kMaxCueBytes;
+    std::string why;
+    const EReadResult result = ReadWholeFile(path, bytes, why, rules);
+    return result != EReadResult::CannotOpen && result != EReadResult::NotRegular;
 }
 
 // Quiz folders often come from systems whose file names ignore letter case, so a
@@ -37,7 +33,7 @@ int OpenRegularFile(const std::string& path) {
 // the folder of path for entries whose last component matches ignoring ASCII case,
 // trying them in byte order so that the choice does not depend on the directory's
 // listing order.
-int OpenRegularFileNoCase(const std::string& path) {
+bool ReadCueFileNoCase(const std::string& path, std::string& bytes) {
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".")
                                : slash == 0               ? std::string("/")
@@ -46,11 +42,11 @@ int OpenRegularFileNoCase(const std::string& path) {
         slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     if (base.empty())
-        return -1;
+        return false;
 
     DIR* dir = opendir(folder.c_str());
     if (!dir)
-        return -1;
+        return false;
     std::vector<std::string> matches;
     while (const dirent* entry = readdir(dir)) {
         if (CSoundBank::CompareNames(entry->d_name, base.c_str()) == 0 && base != entry->d_name)
@@ -60,50 +56,14 @@ int OpenRegularFileNoCase(const std::string& path) {
 
     std::sort(matches.begin(), matches.end());
     for (const std::string& match : matches) {
-        const int fd = OpenRegularFile(prefix + match);
-        if (fd >= 0)
-            return fd;
+        if (ReadCueFile(prefix + match, bytes))
+            return true;
     }
-    return -1;
+    return false;
 }
 
-int OpenCueFile(const std::string& path) {
-    const int fd = OpenRegularFile(path);
-    return fd >= 0 ? fd : OpenRegularFileNoCase(path);
-}
-
-// Reads the whole of an open regular file into a buffer of exactly its size. A
-// file too large to be a short cue is left unread, so a stray recording (or a
-// sparse file) under a cue's name cannot fill memory at start.
-void ReadOpenFile(int fd, unsigned char*& data, uint32_t& length) {
-    struct stat info = {};
-    if (fstat(fd, &info) != 0 || info.st_size <= 0 ||
-        static_cast<uint64_t>(info.st_size) > CSoundBank::kMaxCueBytes)
-        return;
-    const size_t size = static_cast<size_t>(info.st_size);
-    unsigned char* buffer = new (std::nothrow) unsigned char[size];
-    if (!buffer)
-        return;
-
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t got = read(fd, buffer + done, size - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            delete[] buffer;
-            return;
-        }
-        if (got == 0)
-            break; // the file shrank while it was read; keep what is there
-        done += static_cast<size_t>(got);
-    }
-    if (done == 0) {
-        delete[] buffer;
-        return;
-    }
-    data = buffer;
-    length = static_cast<uint32_t>(done);
+bool ReadCue(const std::string& path, std::string& bytes) {
+    return ReadCueFile(path, bytes) || ReadCueFileNoCase(path, bytes);
 }
 
 } // namespace
@@ -177,18 +137,23 @@ void CSoundBank::ReadWholeFile(const char* name, const char* directory, unsigned
         return;
 
     // A plain name is looked for in the current directory before the fallback.
-    int fd = OpenCueFile(name);
-    if (fd < 0 && directory && *directory) {
+    std::string bytes;
+    bool found = ReadCue(name, bytes);
+    if (!found && directory && *directory) {
         std::string path = directory;
         if (path.back() != '/')
             path += '/';
         path += name;
-        fd = OpenCueFile(path);
+        found = ReadCue(path, bytes);
     }
-    if (fd < 0)
+    if (!found || bytes.empty())
         return;
-    ReadOpenFile(fd, data, length);
-    close(fd);
+    // The cue owns a buffer of exactly its size.
+    data = new (std::nothrow) unsigned char[bytes.size()];
+    if (!data)
+        return;
+    std::memcpy(data, bytes.data(), bytes.size());
+    length = static_cast<uint32_t>(bytes.size());
 }
 
 bool CSoundBank::IsWave(const CSoundCue& cue) {

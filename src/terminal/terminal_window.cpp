@@ -1,8 +1,9 @@
 #include "terminal/terminal_window.h"
 
-#include <fstream>
-#include <iterator>
+#include <string>
 #include <utility>
+
+#include "file/file_read.h"
 
 namespace {
 // Characters (code points) in UTF-8 text: every byte that does not continue one.
@@ -151,10 +152,7 @@ void CTerminalWindow::Navigate(const std::string& path) {
     // The page is read at once, as a page view loads it: a later question
     // overwrites the same file.
     CTerminalEvent event{ETerminalEvent::Page, path, {}, false};
-    std::ifstream file(path, std::ios::binary);
-    if (file) {
-        event.detail.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        event.readable = !file.bad();
-    }
+    std::string why;
+    event.readable = ReadWholeFile(path, event.detail, why) == EReadResult::Read;
     m_events.push_back(std::move(event));
 }

@@ -5,14 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <locale.h>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "file/file_read.h"
 #include "pattern/pattern.h"
 #include "text/ascii.h"
 
@@ -215,41 +213,13 @@ void CTextBuffer::Format(const char* format, ...) {
 bool CTextBuffer::LoadFile(const char* path) {
     if (!path)
         return false;
-    // Opening without waiting, then reading only a regular file, means a named
-    // pipe or a device under the name can never stall the caller: neither is read.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    // Positions are 32-bit: a larger file cannot be held.
+    CReadRules rules;
+    rules.maxBytes = static_cast<uint64_t>(std::numeric_limits<int32_t>::max()) - 1;
+    std::string content;
+    std::string why;
+    if (ReadWholeFile(path, content, why, rules) != EReadResult::Read)
         return false;
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        close(fd);
-        errno = error;
-        return false;
-    }
-    if (info.st_size >= std::numeric_limits<int32_t>::max()) {
-        close(fd);
-        errno = EFBIG;
-        return false; // positions are 32-bit: such a file cannot be held
-    }
-    std::string content(static_cast<size_t>(info.st_size), '\0');
-    size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t got = read(fd, content.data() + done, content.size() - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const int error = errno;
-            close(fd);
-            errno = error;
-            return false;
-        }
-        if (got == 0)
-            break; // the file shrank while it was read: keep what is there
-        done += static_cast<size_t>(got);
-    }
-    close(fd);
-    content.resize(done);
     const auto n = static_cast<int32_t>(content.size());
     Reserve(n + 1);
     if (n > 0)

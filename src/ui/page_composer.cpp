@@ -1,10 +1,6 @@
 #include "ui/page_composer.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
+#include "file/file_write.h"
 
 namespace {
 // The page template: nine lines joined by "\n", none after the last.
@@ -99,37 +95,9 @@ bool ReadComposedText(std::string_view page, std::string& text) {
 bool WritePageFile(const char* text, const std::string& path, int width, bool utf8,
                    EPageKind kind) {
     const CTextBuffer page = ComposePage(text, width, utf8, kind);
-
-    // The page goes into a new file of its own beside the target, made only
-    // for this user, and is then renamed over the target name: a link or a
-    // file someone planted under that name is replaced, never followed or
-    // written through, and a reader never sees half a page.
-    const size_t slash = path.rfind('/');
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    if (nameStart == path.size())
-        return false;
-    std::string temporary = path.substr(0, nameStart) + "." + path.substr(nameStart) + "-XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-
-    const char* data = page.GetText();
-    size_t left = static_cast<size_t>(page.GetLength());
-    bool written = true;
-    while (left > 0) {
-        const ssize_t n = write(fd, data, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            written = false;
-            break;
-        }
-        data += n;
-        left -= static_cast<size_t>(n);
-    }
-    const bool closed = close(fd) == 0;
-    if (written && closed && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    unlink(temporary.c_str());
-    return false;
+    // A private file replacing whatever held the name: a link or a file
+    // someone planted there is replaced, never followed or written through,
+    // and a reader never sees half a page.
+    std::string error;
+    return WritePrivateFile(path, std::string_view(page.GetText(), page.GetLength()), error);
 }

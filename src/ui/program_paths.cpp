@@ -10,6 +10,8 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "file/page_sweep.h"
+
 namespace {
 std::string WithSlash(std::string path) {
     if (!path.empty() && path.back() != '/')
@@ -216,4 +218,9 @@ std::string ChooseIgnoreWordsFile(const std::string& supportDirectory) {
     if (IsRegularFile(kIgnoreWordsFile) || supportDirectory.empty())
         return kIgnoreWordsFile;
     return WithSlash(supportDirectory) + kIgnoreWordsFile;
+}
+
+void RemovePagesLeftBehind(const std::string& pageDirectory) {
+    RemovePagesOfEndedProcesses(pageDirectory,
+                                {kQuestionPageStem, kExplanationPageStem, kEditorPreviewStem});
 }

@@ -45,6 +45,16 @@ std::string ChoosePageDirectory(const std::string& supportDirectory,
 // $XDG_CACHE_HOME and $HOME.
 std::string ChoosePageDirectory(const std::string& supportDirectory);
 
+// The stems of the pages each window writes into a shared page folder, as
+// STEM-PID-N.html (see OwnPageName): the quiz window's question and
+// explanation, the quiz editor's preview.
+inline constexpr char kQuestionPageStem[] = "QuestionTemp";
+inline constexpr char kExplanationPageStem[] = "ExplanationTemp";
+inline constexpr char kEditorPreviewStem[] = "EditorPreview";
+// Removes from pageDirectory the pages of those stems that windows whose
+// process is gone left behind (a crash, a kill).
+void RemovePagesLeftBehind(const std::string& pageDirectory);
+
 // ---- Support files ------------------------------------------------------------
 
 // The folder that holds the program's support files (Welcome.htm, the sound cues,

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "convert/quiz_import.h"
+#include "file/page_sweep.h"
 #include "quiz/random_source.h"
 #include "sound/audio_player.h"
 #include "text/ascii.h"
@@ -79,7 +80,19 @@ CTorviDlg::CTorviDlg(CWindowServices& window, CAudioPlayer* player,
     : m_window(window), m_strProgramDirectory(ProgramFilePath(programDirectory, "")),
       m_strPageDirectory(pageDirectory ? ProgramFilePath(*pageDirectory, "")
                                        : ChoosePageDirectory(m_strProgramDirectory)),
+      m_strQuestionPage(kQuestionPage), m_strExplanationPage(kExplanationPage),
       m_soundsRight(player), m_soundsWrong(player), m_soundsStart(player), m_pPlayer(player) {
+    if (!pageDirectory && !m_strPageDirectory.empty()) {
+        // A folder other windows write into as well: pages of their own, so
+        // that no window shows another's question, and none left by a window
+        // that crashed.
+        RemovePagesLeftBehind(m_strPageDirectory);
+        static int s_nDialogsMade = 0;
+        const int number = ++s_nDialogsMade;
+        m_strQuestionPage = OwnPageName(kQuestionPageStem, number);
+        m_strExplanationPage = OwnPageName(kExplanationPageStem, number);
+        m_bOwnPageNames = true;
+    }
     // Started from a folder without its own list, the window judges with the one
     // that comes with the program rather than silently ignoring nothing.
     if (const std::string ignoreFile = ChooseIgnoreWordsFile(m_strProgramDirectory);
@@ -99,6 +112,10 @@ CTorviDlg::~CTorviDlg() {
     // banks free their cues.
     if (m_pPlayer)
         m_pPlayer->Stop();
+    if (m_bOwnPageNames) {
+        RemoveOwnFile(m_strPageDirectory + m_strQuestionPage);
+        RemoveOwnFile(m_strPageDirectory + m_strExplanationPage);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -241,7 +258,7 @@ void CTorviDlg::OnExplanation() {
     const char* explanation = m_questionSet.GetExplanation();
     if (!explanation || !*explanation)
         return;
-    ShowPage(explanation, kExplanationPage);
+    ShowPage(explanation, EPageKind::Explanation);
 }
 
 void CTorviDlg::OnLeave() {
@@ -315,7 +332,7 @@ void CTorviDlg::AskQuestion() {
         m_window.ShowAnswerBox(box, used);
     }
     m_window.FocusAnswerBox(0);
-    ShowPage(m_pszQuestion, kQuestionPage);
+    ShowPage(m_pszQuestion, EPageKind::Question);
     if (m_pListener)
         m_pListener->OnQuestionAsked(m_questionSet.GetCurrentIndex() + 1);
 }
@@ -471,17 +488,16 @@ void CTorviDlg::OnHelpAbout() {
 // ---------------------------------------------------------------------------
 // Helpers
 
-void CTorviDlg::ShowPage(const char* text, const char* fileName) {
+void CTorviDlg::ShowPage(const char* text, EPageKind kind) {
     const int width = m_window.GetFeedbackBoxWidth() - 40;
     // The view is sent to the page also when it could not be written. With no
     // safe folder nothing is written, and the view looks beside the program.
     if (m_strPageDirectory.empty()) {
-        m_window.Navigate(m_strProgramDirectory + fileName);
+        m_window.Navigate(m_strProgramDirectory +
+                          (kind == EPageKind::Explanation ? kExplanationPage : kQuestionPage));
         return;
     }
-    const std::string path = m_strPageDirectory + fileName;
-    const EPageKind kind =
-        std::strcmp(fileName, kExplanationPage) == 0 ? EPageKind::Explanation : EPageKind::Question;
+    const std::string path = m_strPageDirectory + GetPageName(kind);
     WritePageFile(text, path, width, m_questionSet.IsUtf8(), kind);
     m_window.Navigate(path);
 }

@@ -10,6 +10,7 @@
 #include "quiz/question_set.h"
 #include "ui/quiz_listener.h"
 #include "sound/sound_bank.h"
+#include "ui/page_composer.h"
 #include "ui/window_services.h"
 
 class CAudioPlayer;
@@ -28,7 +29,11 @@ public:
     // programDirectory ends with "/"; it holds Welcome.htm, the cues' fallback copies
     // and the manual. The player may be null (silent). The pages go into
     // pageDirectory when one is given (a folder the caller made for this dialog
-    // alone); otherwise into the folder ChoosePageDirectory picks.
+    // alone), as QuestionTemp.html and ExplanationTemp.html. Otherwise they go
+    // into the folder ChoosePageDirectory picks, which other windows share, under
+    // names of this dialog's own (QuestionTemp-PID-N.html, ExplanationTemp-PID-N.html)
+    // that it removes when it ends; pages left there by a window whose process
+    // is gone are removed when the dialog starts.
     CTorviDlg(CWindowServices& window, CAudioPlayer* player, const std::string& programDirectory,
               const std::optional<std::string>& pageDirectory = std::nullopt);
     ~CTorviDlg();
@@ -81,6 +86,10 @@ public:
     CQuestionSet& GetQuestionSet() { return m_questionSet; }
     // Ends with "/"; empty when no safe folder was found and no page is written.
     const std::string& GetPageDirectory() const { return m_strPageDirectory; }
+    // The name of the page file of that kind in the page folder.
+    const std::string& GetPageName(EPageKind kind) const {
+        return kind == EPageKind::Explanation ? m_strExplanationPage : m_strQuestionPage;
+    }
 
     CTorviDlgAutoProxy* m_pAutoProxy = nullptr;
 
@@ -99,7 +108,7 @@ private:
     CQuizScore GetQuizScore() const;
     void GoToNoQuiz();
 
-    void ShowPage(const char* text, const char* fileName);
+    void ShowPage(const char* text, EPageKind kind);
     void PlayRandomCue(CSoundBank& bank, const char* format);
     void EnableButtons(bool explanation, bool quit, bool restart, bool repeat);
     void EnableAnswerBoxes(bool enable);
@@ -111,6 +120,10 @@ private:
     CWindowServices& m_window;
     std::string m_strProgramDirectory;
     std::string m_strPageDirectory;
+    std::string m_strQuestionPage;
+    std::string m_strExplanationPage;
+    // Set when the page names are this dialog's own, to be removed at its end.
+    bool m_bOwnPageNames = false;
     std::string m_strFeedback;
     std::string m_strComment;
     CQuestionSet m_questionSet;

@@ -6,17 +6,18 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "file/file_write.h"
 #include "quiz/random_source.h"
-#include "ui/program_paths.h"
 #include "ui/lms_report.h"
+#include "ui/program_paths.h"
 #include "ui/torvi_dlg.h"
 #include "web/lms_bridge.h"
 #include "web/web_audio_player.h"
@@ -106,11 +107,9 @@ EMSCRIPTEN_KEEPALIVE int torvi_add_file(int kind, const char* name, const unsign
     const char* folder = kind == 0 ? kProgramFolder : kQuizFolder;
     if (!MakeFolder(folder))
         return 0;
-    FILE* file = std::fopen((std::string(folder) + fileName).c_str(), "wb");
-    if (!file)
-        return 0;
-    const bool written = length == 0 || std::fwrite(data, 1, length, file) == length;
-    if (std::fclose(file) != 0 || !written)
+    std::string error;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), data ? length : 0);
+    if (!WritePrivateFile(std::string(folder) + fileName, bytes, error))
         return 0;
     if (kind == 1)
         g_strQuizName = fileName;

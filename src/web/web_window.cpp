@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "file/file_read.h"
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "web/dom_bridge.h"
@@ -116,14 +117,9 @@ bool CWebWindow::ChooseOpenFile(std::string& path) {
 
 void CWebWindow::Navigate(const std::string& path) {
     // The page frame shows what the file held; a file that is not there shows
-    // an empty page, as the window's view does. Read with stdio: the player
-    // carries no C++ streams.
+    // an empty page, as the window's view does.
     std::string bytes;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[16384];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-            bytes.append(buffer, n);
-        std::fclose(file);
-    }
+    std::string why;
+    ReadWholeFile(path, bytes, why);
     torvi_dom_show_page(FramePage(PageAsUtf8(bytes)).c_str());
 }

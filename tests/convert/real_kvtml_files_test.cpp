@@ -69,7 +69,7 @@ TEST(RealKvtmlFilesTest, EveryFileConvertsAndEveryAskableEntryBecomesAQuestion) 
         const std::string path = item.path().string();
         std::string bytes;
         std::string why;
-        ASSERT_TRUE(ReadWholeFile(path, bytes, why)) << path << ": " << why;
+        ASSERT_EQ(ReadWholeFile(path, bytes, why), EReadResult::Read) << path << ": " << why;
         const int askable = CountAskable(bytes);
         ASSERT_GE(askable, 0) << path;
 
@@ -224,7 +224,8 @@ TEST(RealKvtmlFilesTest, EveryAnswerIsJudgedRightInItsOwnLettersWithOrWithoutAcc
         ++files;
         std::string bytes;
         std::string why;
-        ASSERT_TRUE(ReadWholeFile(item.path(), bytes, why)) << item.path() << ": " << why;
+        ASSERT_EQ(ReadWholeFile(item.path(), bytes, why), EReadResult::Read)
+            << item.path() << ": " << why;
         JudgeEveryAnswer(item.path(), bytes, {}, all,
                          [](std::string_view expected) { return std::string(expected); });
         JudgeEveryAnswer(item.path(), bytes, accents, bare, WithoutAccents);

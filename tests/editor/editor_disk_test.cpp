@@ -21,8 +21,8 @@
 #include "app/torvi_app.h"
 #include "editor/quiz_code_edit.h"
 #include "editor/recovery_store.h"
-#include "editor/safe_file_writer.h"
 #include "editor_test_support.h"
+#include "file/file_write.h"
 
 namespace {
 using EDisk = CEditorPrompts::EDiskChoice;
@@ -309,9 +309,9 @@ private slots:
                  (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
 
         // Without a place for the copy, such a file is refused with the reason.
-        std::string error;
-        QVERIFY(!ReplaceFileContents(Local(path).toStdString(), "x", error));
-        QVERIFY(error.find("hard links") != std::string::npos);
+        CWriteReport written;
+        QVERIFY(!ReplaceFile(Local(path).toStdString(), "x", CWriteOptions(), written));
+        QVERIFY(written.error.find("hard links") != std::string::npos);
         QCOMPARE(f.ReadFile(QStringLiteral("b.txt")), QByteArray("Q1\nA1\nQ2\nA2\n"));
     }
 

@@ -10,7 +10,7 @@
 
 #include "editor/quiz_text_file.h"
 #include "editor/recovery_store.h"
-#include "editor/safe_file_writer.h"
+#include "file/file_write.h"
 
 namespace {
 std::string Read(const QString& path) {

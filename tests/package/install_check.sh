@@ -128,7 +128,7 @@ if [ -f "$work/torvi-cli.txt" ]; then
     grep -q "IgnoreW.TXT" "$page" || fail "torvi-cli(1) does not name IgnoreW.TXT"
 fi
 if [ -f "$work/torvi.txt" ]; then
-    for name in IgnoreW.TXT QuestionTemp.html RightAnswer1.wav XDG_CACHE_HOME share/torvi; do
+    for name in IgnoreW.TXT QuestionTemp-PID-N.html RightAnswer1.wav XDG_CACHE_HOME share/torvi; do
         grep -qF "$name" "$work/torvi.txt" || fail "torvi(1) does not mention $name"
     done
 fi

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ui/program_paths.h"
@@ -82,13 +83,66 @@ TEST_F(PageDirectoryTest, DialogOfAReadOnlyProgramWritesItsPagesToTheCache) {
         EXPECT_EQ(dlg.GetPageDirectory(), cache + "/torvi/");
         m_window.QueueOpenFile(QuizPath("capitals.txt"));
         dlg.OnFileOpen();
-        EXPECT_EQ(m_window.navigations.back(), cache + "/torvi/QuestionTemp.html");
-        EXPECT_TRUE(std::filesystem::is_regular_file(cache + "/torvi/QuestionTemp.html"));
+        const std::string page = cache + "/torvi/" + dlg.GetPageName(EPageKind::Question);
+        EXPECT_EQ(m_window.navigations.back(), page);
+        EXPECT_TRUE(std::filesystem::is_regular_file(page));
     }
     if (saved)
         setenv("XDG_CACHE_HOME", savedValue.c_str(), 1);
     else
         unsetenv("XDG_CACHE_HOME");
+}
+
+// Windows open at once share the cache folder: each shows pages of its own
+// and takes them away at its end; pages a crashed window left are removed by
+// the next to start, those of a window still running stay.
+TEST_F(PageDirectoryTest, WindowsAtOnceShowTheirOwnPagesAndRemoveThem) {
+    const std::string cache = m_strRoot + "/xdg";
+    const CScopedEnvironment xdg("XDG_CACHE_HOME", cache.c_str());
+    const std::string folder = cache + "/torvi/";
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(chmod(folder.c_str(), 0700), 0);
+    pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    int status = 0;
+    waitpid(gone, &status, 0);
+    const std::string crashed = folder + "ExplanationTemp-" + std::to_string(gone) + "-1.html";
+    const std::string running = folder + "QuestionTemp-1-1.html";
+    std::ofstream(crashed) << "left by a crash";
+    std::ofstream(running) << "a window still running";
+
+    std::vector<std::string> otherLog;
+    CFakeWindow otherWindow{otherLog};
+    {
+        CTorviDlg first(m_window, nullptr, m_strReadOnly);
+        CTorviDlg second(otherWindow, nullptr, m_strReadOnly);
+        EXPECT_FALSE(std::filesystem::exists(crashed));
+        EXPECT_TRUE(std::filesystem::exists(running));
+        first.OnInitDialog();
+        second.OnInitDialog();
+        m_window.QueueOpenFile(QuizPath("capitals.txt"));
+        first.OnFileOpen();
+        otherWindow.QueueOpenFile(QuizPath("utf8.txt"));
+        second.OnFileOpen();
+        ASSERT_NE(first.GetPageName(EPageKind::Question), second.GetPageName(EPageKind::Question));
+        EXPECT_NE(first.GetPageName(EPageKind::Question).find(std::to_string(getpid())),
+                  std::string::npos);
+        EXPECT_EQ(m_window.navigations.back(), folder + first.GetPageName(EPageKind::Question));
+        EXPECT_EQ(otherWindow.navigations.back(), folder + second.GetPageName(EPageKind::Question));
+        std::ifstream firstPage(m_window.navigations.back());
+        const std::string firstText{std::istreambuf_iterator<char>(firstPage), {}};
+        EXPECT_NE(firstText.find("What is the capital of France?"), std::string::npos);
+        std::ifstream secondPage(otherWindow.navigations.back());
+        const std::string secondText{std::istreambuf_iterator<char>(secondPage), {}};
+        EXPECT_EQ(secondText.find("What is the capital of France?"), std::string::npos);
+        first.OnExplanation();
+        EXPECT_EQ(m_window.navigations.back(), folder + first.GetPageName(EPageKind::Explanation));
+    }
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"QuestionTemp-1-1.html"});
 }
 
 // Only folders nobody else can reach into take the pages: a portable program
