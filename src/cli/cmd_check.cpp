@@ -40,17 +40,27 @@ public:
     }
 
 private:
+    // The file is read once: its format is told from its bytes, which are
+    // then loaded, or converted, from memory.
     bool CheckFile(const std::string& path, const CAnswerJudge& ignoreList, std::ostream& out) {
         const std::string name = TerminalText(path);
-        const std::string start = ReadFileStart(path);
-        if (DetectInputFormat(path, start) != EFileFormat::Quiz)
-            return CheckConverted(path, ignoreList, out);
-        const CQuizCheck check = CheckQuizFile(path, ignoreList, TerminalText);
-        if (check.cannotOpen) {
-            out << name << ": error: cannot read the file\n";
-            out << name << ": " << check.Summary() << '\n';
+        std::string bytes;
+        std::string why;
+        if (ReadWholeFile(path, bytes, why) != EReadResult::Read) {
+            CQuizCheck unread;
+            unread.diagnostics.push_back({0, true, why});
+            out << name << ": error: " << TerminalText(why) << '\n';
+            out << name << ": " << unread.Summary() << '\n';
             return false;
         }
+        if (DetectInputFormat(path, std::string_view(bytes).substr(0, 4096)) != EFileFormat::Quiz)
+            return CheckConverted(path, bytes, ignoreList, out);
+        CQuestionSet set(nullptr);
+        for (const CTextBuffer* word : ignoreList.ignoreWords)
+            set.judge.ignoreWords.Add(new CTextBuffer(*word));
+        CLoadReport report;
+        const bool loaded = LoadQuizBytes(set, bytes, &report);
+        const CQuizCheck check = CheckLoadedQuiz(set, loaded, report, TerminalText);
         for (const CQuizDiagnostic& d : check.diagnostics)
             out << name << ':' << d.line << ": " << (d.error ? "error: " : "warning: ") << d.text
                 << '\n';
@@ -61,18 +71,12 @@ private:
     // A file of another program is checked as the quiz it converts into; what
     // the conversion left out comes first, by the input's own lines and entries,
     // and the checks' lines are those of the converted text.
-    static bool CheckConverted(const std::string& path, const CAnswerJudge& ignoreList,
-                               std::ostream& out) {
+    static bool CheckConverted(const std::string& path, const std::string& bytes,
+                               const CAnswerJudge& ignoreList, std::ostream& out) {
         const std::string name = TerminalText(path);
-        std::string bytes;
-        std::string why;
         CConvertReport conversion;
         std::string text;
-        if (ReadWholeFile(path, bytes, why) != EReadResult::Read) {
-            out << name << ": error: " << TerminalText(why) << '\n';
-            return false;
-        }
-        std::string start = bytes.substr(0, 4096);
+        const std::string_view start = std::string_view(bytes).substr(0, 4096);
         if (!ConvertToQuizText(bytes, DetectInputFormat(path, start), CConvertOptions(), text,
                                conversion)) {
             out << name << ": error: " << TerminalText(conversion.error) << '\n';

@@ -68,17 +68,12 @@ bool MakeWebPage(const CConvertedQuiz& quiz, std::string& out, CConvertReport& r
     const std::string& input = quiz.inputPath;
     const size_t slash = input.rfind('/');
     const std::string folder = slash == std::string::npos ? "./" : input.substr(0, slash + 1);
-    std::string text(quiz.quizText);
-    // Named as a quiz, so that the page opens it as one whatever it was made from.
+    const std::string text(quiz.quizText);
+    // Named as a quiz, so that the page opens it as one whatever it was made
+    // from; a quiz file keeps its own name.
     std::string name = quiz.title + ".txt";
-    if (text.empty()) {
-        std::string why;
-        if (ReadWholeFile(input, text, why) != EReadResult::Read) {
-            report.error = why;
-            return false;
-        }
+    if (quiz.quizTextIsInput)
         name = slash == std::string::npos ? input : input.substr(slash + 1);
-    }
     CHtmlExportReport pageReport;
     if (!MakeQuizPage(text, name, folder, FindSupportDirectory(), out, pageReport, report.error,
                       lms))
@@ -335,9 +330,11 @@ public:
         CQuestionSet set(nullptr);
         CConvertReport readReport;
         std::string quizText;
+        bool quizTextIsInput = false;
         if (from == EFileFormat::Quiz) {
+            // Loaded from the bytes read above: the input is read once.
             CLoadReport loadReport;
-            if (!set.Load(m_strInput.c_str(), &loadReport)) {
+            if (!LoadQuizBytes(set, bytes, &loadReport)) {
                 err << "torvi-cli: " << name << ": the quiz does not load: "
                     << TerminalText(set.GetLastLoadError().Describe()) << '\n';
                 return kExitFailure;
@@ -352,6 +349,10 @@ public:
                                            " of the quiz (line 1 on) " +
                                            (loadReport.options.size() == 1 ? "is" : "are") +
                                            " not kept");
+            if (to->usesQuizText && quizText.empty()) {
+                quizText = std::move(bytes);
+                quizTextIsInput = true;
+            }
         } else {
             if (!ConvertToQuizText(bytes, from, m_options, quizText, readReport)) {
                 PrintReport(err, name, readReport);
@@ -372,7 +373,8 @@ public:
         CConvertReport writeReport;
         std::string result;
         const CConvertedQuiz quiz{set,        quizText,       readReport.converted,
-                                  TitleOf(m_strInput), m_strInput, m_nPassingScore};
+                                  TitleOf(m_strInput), m_strInput, m_nPassingScore,
+                                  quizTextIsInput};
         const bool written = to->write(quiz, result, writeReport);
         CConvertReport report = readReport;
         report.notes.insert(report.notes.end(), writeReport.notes.begin(), writeReport.notes.end());

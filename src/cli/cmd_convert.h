@@ -25,6 +25,8 @@ struct CConvertedQuiz {
     std::string inputPath;
     // A SCORM package's passing score (0 to 100), when one was given.
     std::optional<int> passingPercent;
+    // quizText is the input quiz file's own bytes, not a text made from it.
+    bool quizTextIsInput = false;
 };
 
 // One output format of the command: its --to name, the file-name endings that

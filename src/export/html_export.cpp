@@ -5,6 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "check/quiz_checker.h"
 #include "file/file_read.h"
 #include "file/file_write.h"
 #include "quiz/question_set.h"
@@ -392,14 +393,15 @@ std::string ComposeQuizPage(const CPlayerFiles& player, const std::string& quizN
 bool ExportQuizHtml(const std::string& quizPath, const std::string& outputPath,
                     const std::string& supportDirectory, CHtmlExportReport& report,
                     std::string& error) {
-    CQuestionSet questions;
-    if (!questions.Load(quizPath.c_str())) {
-        error = quizPath + " does not load as a quiz; nothing was written";
-        return false;
-    }
+    // Read once: the bytes that load are the bytes the page carries.
     std::string quizText;
     if (!ReadWholeFile(quizPath, quizText, 256 * 1024 * 1024)) {
         error = "Cannot read " + quizPath;
+        return false;
+    }
+    CQuestionSet questions;
+    if (!LoadQuizBytes(questions, quizText, nullptr)) {
+        error = quizPath + " does not load as a quiz; nothing was written";
         return false;
     }
     const size_t slash = quizPath.rfind('/');

@@ -252,7 +252,7 @@ TEST_F(CheckCommand, EveryFileIsCheckedOnItsOwnAndAnyFailureFailsTheRun) {
     EXPECT_EQ(1, result.exitCode);
     // The first file's option does not carry over to the second.
     EXPECT_EQ(first + ": 1 question, 0 errors, 0 warnings\n" + missing +
-                  ": error: cannot read the file\n" + missing +
+                  ": error: cannot read the file: No such file or directory\n" + missing +
                   ": 0 questions, 1 error, 0 warnings\n" + second +
                   ":2: warning: expected answer \"The\" can never be matched: no words are left "
                   "once the ignore words are dropped\n" +

@@ -8,6 +8,7 @@ web page.
 Usage: scorm_package_check.py TORVI_CLI SCHEMA_FOLDER SOURCE_FOLDER WORK_FOLDER
 Exit status 77 (a skip) when xmllint or the schema files are missing.
 """
+import ctypes
 import os
 import re
 import shutil
@@ -59,6 +60,31 @@ def schema_for(version, schema_folder, work):
 def validates(manifest_path, schema):
     result = run(["xmllint", "--noout", "--schema", schema, manifest_path])
     return result.returncode == 0, result.stderr
+
+
+def opens_during(path, command):
+    """How many times path is opened while command runs (inotify's IN_OPEN)."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    in_open, in_nonblock = 0x20, 0o4000
+    watcher = libc.inotify_init1(in_nonblock)
+    if watcher < 0 or libc.inotify_add_watch(watcher, os.fsencode(path), in_open) < 0:
+        return -1
+    try:
+        run(command)
+        opens = 0
+        while True:
+            try:
+                events = os.read(watcher, 4096)
+            except BlockingIOError:
+                return opens
+            at = 0
+            while at + 16 <= len(events):
+                mask, name_length = int.from_bytes(events[at + 4:at + 8], "little"), \
+                    int.from_bytes(events[at + 12:at + 16], "little")
+                opens += 1 if mask & in_open else 0
+                at += 16 + name_length
+    finally:
+        os.close(watcher)
 
 
 def carried_quiz(page):
@@ -170,6 +196,11 @@ def main(cli, schema_folder, source_folder, work):
         output = os.path.join(work, "refused.out")
         result = run([cli, "convert", geography, "-o", output] + extra)
         check(result.returncode == 2 and not os.path.exists(output), f"{why} was taken")
+
+    # The quiz is read once, for the page and for the package alike.
+    for output in ["once.html", "once.zip"]:
+        opens = opens_during(geography, [cli, "convert", geography, "-o", os.path.join(work, output)])
+        check(opens == 1, f"{output}: the quiz was opened {opens} times")
 
     print(f"{len(cases)} packages checked, {len(FAILURES)} failures")
     return 1 if FAILURES else 0
