@@ -3,6 +3,7 @@
 // build's player is timed in the same run.
 'use strict';
 const fs = require('fs');
+const http = require('http');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 
@@ -52,6 +53,44 @@ async function firstQuestion(browser, file) {
   return { handed: timing.handed, loaded: timing.loaded, protocol };
 }
 
+// Serves the work folder from 127.0.0.1, as a learning platform serves a
+// package it has unpacked.
+function serve() {
+  const server = http.createServer((request, response) => {
+    const file = path.join(work, path.normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)));
+    const found = file.startsWith(work) && fs.existsSync(file) && fs.statSync(file).isFile();
+    response.writeHead(found ? 200 : 404,
+      { 'Content-Type': file.endsWith('.js') ? 'text/javascript' : 'text/html; charset=utf-8' });
+    response.end(found ? fs.readFileSync(file) : '');
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// The first question of a page at address, which may hold the player in a
+// frame of its own (a package inside a platform's page): the moment, on the
+// top page's clock, that the player hands its page frame the question.
+async function firstQuestionAt(browser, address) {
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    if (window === window.top) window.torviTiming = {};
+    new MutationObserver((records, observer) => {
+      const frame = records[0].target;
+      if (!frame.srcdoc || !frame.srcdoc.includes('Question 1 of')) return;
+      // On the top page's clock, and on the clock of the page that holds
+      // the player, which starts when that page's own navigation does.
+      window.top.torviTiming.own = performance.now();
+      window.top.torviTiming.handed =
+        performance.timeOrigin + performance.now() - window.top.performance.timeOrigin;
+      observer.disconnect();
+    }).observe(document, { subtree: true, attributes: true, attributeFilter: ['srcdoc'] });
+  });
+  await page.goto(address, { waitUntil: 'domcontentloaded' });
+  const timing = await (await page.waitForFunction(() => window.torviTiming.handed && window.torviTiming,
+    { polling: 20, timeout: 20000 })).jsonValue();
+  await page.close();
+  return timing;
+}
+
 async function main() {
   const quizPage = path.join(work, 'timing.html');
   const size = fs.statSync(quizPage).size;
@@ -81,6 +120,22 @@ async function main() {
       player.loaded.push(timing.loaded);
       player.protocol.push(timing.protocol);
     }
+  }
+
+  // Inside a learning platform: the quiz's SCORM package, unpacked, in the
+  // tests' host page running scorm-again, against the web page alone, both
+  // served from 127.0.0.1 and alternated.
+  const inHost = { alone: [], hosted: [], own: [] };
+  if (fs.existsSync(path.join(work, 'sco', 'index.html'))) {
+    const server = await serve();
+    const origin = `http://127.0.0.1:${server.address().port}`;
+    for (let run = 0; run < runs; ++run) {
+      inHost.alone.push((await firstQuestionAt(browser, `${origin}/timing.html`)).handed);
+      const hosted = await firstQuestionAt(browser, `${origin}/host.html?version=12&sco=/sco/index.html`);
+      inHost.hosted.push(hosted.handed);
+      inHost.own.push(hosted.own);
+    }
+    server.close();
   }
 
   // Judging through the page: each right answer asks the next question.
@@ -116,6 +171,15 @@ async function main() {
       ` ${(handed - plain).toFixed(1)} ms after the plain page`);
     console.log(`  the frame loaded with it: ${loaded.toFixed(1)} ms (${(loaded - plain).toFixed(1)} ms after);` +
       ` seen through the DevTools protocol: ${protocol.toFixed(1)} ms (${(protocol - plain).toFixed(1)} ms after)`);
+  }
+  if (inHost.hosted.length) {
+    const [alone, hosted, own] = [median(inHost.alone), median(inHost.hosted), median(inHost.own)];
+    console.log(`Served from 127.0.0.1: the web page's first question handed at median ${alone.toFixed(1)} ms;` +
+      ` its SCORM 1.2 package inside a platform's page (scorm-again): ${hosted.toFixed(1)} ms` +
+      ` (${(hosted - alone).toFixed(1)} ms later), of which ${own.toFixed(1)} ms from the start of the` +
+      ` package page's own load (${(own - alone).toFixed(1)} ms against the page alone)`);
+    const packageSize = fs.statSync(path.join(work, 'sco', 'index.html')).size;
+    console.log(`  the package's page: ${packageSize} bytes, ${packageSize - size} more than the web page`);
   }
   console.log(`Answers judged per second, Enter as a key press: ${throughKeys.toFixed(0)}${judged ? '' : ' (NOT all judged right)'}`);
   console.log(`Answers judged per second, key events in the page: ${inPage.toFixed(0)}`);

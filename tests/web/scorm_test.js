@@ -65,7 +65,8 @@ function makePackage(runTool, options, quiz, version, passing, name) {
 function serve(options) {
   const files = {
     '/host.html': path.join(__dirname, 'scorm_host.html'),
-    '/scorm-again.js': path.join(__dirname, 'node_modules', 'scorm-again', 'dist', 'scorm-again.js'),
+    // The minified run-time, as platforms serve it.
+    '/scorm-again.js': path.join(__dirname, 'node_modules', 'scorm-again', 'dist', 'scorm-again.min.js'),
   };
   const server = http.createServer((request, response) => {
     const address = decodeURIComponent(new URL(request.url, 'http://x').pathname);
@@ -111,7 +112,7 @@ module.exports = (helpers) => async function scorm(puppeteer, options) {
         await page.waitForFunction(() => {
           const frame = document.getElementById('sco').contentDocument;
           return frame && frame.documentElement.hasAttribute('data-torvi-ready');
-        }, { timeout: 15000 });
+        }, { timeout: 20000, polling: 100 });
         const frame = page.frames().find((f) => f.url().includes('/index.html'));
         const typed = { count: 0 };
         for (const line of c.lines) await playLine(page, line, typed, frame);
