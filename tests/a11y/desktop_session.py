@@ -3,6 +3,7 @@ the accessibility bus on it, and either a virtual X display or a headless
 Wayland compositor. Every process it starts is ended when the session closes.
 """
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -27,6 +28,23 @@ def wait_until(what, check, timeout, step=0.1, pump=None):
             pump(step)
         else:
             time.sleep(step)
+
+
+def run_tool(argv, seconds=15, **kwargs):
+    """Runs a tool to its end, at most seconds: a tool that takes longer ends
+    the check, named."""
+    try:
+        return subprocess.run(argv, timeout=seconds, **kwargs)
+    except subprocess.TimeoutExpired:
+        raise SessionError(f"{' '.join(argv)} did not end within {seconds:g} s") from None
+
+
+def read_line(pipe, what, seconds=20):
+    """The first line a program writes on pipe, at most seconds."""
+    ready, _, _ = select.select([pipe], [], [], seconds)
+    if not ready:
+        raise SessionError(f"{what} wrote nothing within {seconds:g} s")
+    return pipe.readline()
 
 
 SKIPPED = 77  # ctest's code for a check that cannot run here
@@ -111,7 +129,7 @@ class DesktopSession:
                                start_new_session=True)
         bus.label = "dbus-daemon"
         self.processes.append(bus)
-        address = bus.stdout.readline().decode().strip()
+        address = read_line(bus.stdout, "dbus-daemon").decode().strip()
         if not address:
             raise SessionError("dbus-daemon gave no address")
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
@@ -122,7 +140,7 @@ class DesktopSession:
                             "-nolisten", "tcp"], pass_fds=(write_end,))
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
+            number = read_line(pipe, "Xvfb").strip()
         if not number:
             raise SessionError("Xvfb did not start")
         self.env["DISPLAY"] = ":" + number
@@ -148,7 +166,7 @@ class DesktopSession:
                               ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         # The launcher owns org.a11y.Bus once the accessibility bus is up.
         def owned():
-            result = subprocess.run(
+            result = run_tool(
                 ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
                  "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
                  "string:org.a11y.Bus"], env=self.env, capture_output=True, text=True)
@@ -158,10 +176,10 @@ class DesktopSession:
             raise SessionError("at-spi-bus-launcher ended:\n" + self.log_of(launcher))
         # What a screen reader says when it starts: toolkits turn their bridges on.
         for prop in ("IsEnabled", "ScreenReaderEnabled"):
-            subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
-                            "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
-                            "string:org.a11y.Status", "string:" + prop, "variant:boolean:true"],
-                           env=self.env, capture_output=True)
+            run_tool(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                      "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
+                      "string:org.a11y.Status", "string:" + prop, "variant:boolean:true"],
+                     env=self.env, capture_output=True)
 
     @staticmethod
     def _ended(process):

@@ -9,11 +9,11 @@ Usage: wayland_check.py PROGRAM_FOLDER QUIZ_FILE
 The quiz's first question must be "What is the capital of France?"."""
 import glob
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import DesktopSession, SessionError, end_within, require, wait_until  # noqa: E402
+from desktop_session import (DesktopSession, SessionError, end_within, require, run_tool,  # noqa: E402
+                             wait_until)
 
 APP_ID = "org.example.torvi"
 
@@ -21,8 +21,8 @@ APP_ID = "org.example.torvi"
 def screenshot(session, name):
     """The compositor's whole output as a PNG file."""
     before = set(glob.glob(os.path.join(session.folder, "*.png")))
-    subprocess.run(["weston-screenshooter"], env=session.env, cwd=session.folder, timeout=30,
-                   capture_output=True, check=True)
+    run_tool(["weston-screenshooter"], 30, env=session.env, cwd=session.folder,
+             capture_output=True, check=True)
     made = set(glob.glob(os.path.join(session.folder, "*.png"))) - before
     if len(made) != 1:
         raise SessionError("weston-screenshooter made no picture")
@@ -32,8 +32,8 @@ def screenshot(session, name):
 
 
 def pixels_changed(first, second):
-    result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
-                            capture_output=True, text=True)
+    result = run_tool(["compare", "-metric", "AE", first, second, "null:"], 30,
+                      capture_output=True, text=True)
     return int(float(result.stderr.split()[0]))
 
 
