@@ -85,7 +85,7 @@ private slots:
         });
         f.Command("aboutAction")->trigger();
         QCOMPARE(title, QStringLiteral("About Torvi"));
-        QVERIFY(texts.contains(QStringLiteral("Halvan Torvi v1.2")));
+        QVERIFY(texts.contains(QStringLiteral("Halvan Torvi v1.3")));
         QVERIFY(texts.contains(QString::fromUtf8(CAboutDlg::kMakerText)));
         QVERIFY(texts.contains(QString::fromUtf8(CAboutDlg::kContactText)));
         // The notice line carries the whole version, as torvi-cli --version does,
