@@ -213,6 +213,16 @@ CQuizCheck CheckQuizFile(const std::string& path, const CAnswerJudge& ignoreList
     return CheckLoadedQuiz(set, loaded, report, display);
 }
 
+CQuizCheck CheckQuizBytes(std::string_view bytes, const CAnswerJudge& ignoreList,
+                          QuizTextForDisplay display) {
+    CQuestionSet set(nullptr);
+    for (const CTextBuffer* word : ignoreList.ignoreWords)
+        set.judge.ignoreWords.Add(new CTextBuffer(*word));
+    CLoadReport report;
+    const bool loaded = LoadQuizBytes(set, bytes, &report);
+    return CheckLoadedQuiz(set, loaded, report, display);
+}
+
 bool LoadQuizBytes(CQuestionSet& set, std::string_view bytes, CLoadReport* report) {
     const int fd = memfd_create("torvi-quiz", MFD_CLOEXEC);
     bool written = fd >= 0;

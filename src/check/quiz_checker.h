@@ -58,6 +58,11 @@ CQuizCheck CheckLoadedQuiz(const CQuestionSet& set, bool loaded, const CLoadRepo
 CQuizCheck CheckQuizFile(const std::string& path, const CAnswerJudge& ignoreList,
                          QuizTextForDisplay display);
 
+// The same for a quiz's bytes already read (a file read once, or the text a
+// conversion made).
+CQuizCheck CheckQuizBytes(std::string_view bytes, const CAnswerJudge& ignoreList,
+                          QuizTextForDisplay display);
+
 // Loads quiz bytes that are not in a file (an editor's text) with the same
 // loader, into set, whose ignore list and threshold the caller has prepared.
 // The bytes are handed over through an anonymous in-memory file, so nothing is

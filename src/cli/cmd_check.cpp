@@ -55,12 +55,7 @@ private:
         }
         if (DetectInputFormat(path, std::string_view(bytes).substr(0, 4096)) != EFileFormat::Quiz)
             return CheckConverted(path, bytes, ignoreList, out);
-        CQuestionSet set(nullptr);
-        for (const CTextBuffer* word : ignoreList.ignoreWords)
-            set.judge.ignoreWords.Add(new CTextBuffer(*word));
-        CLoadReport report;
-        const bool loaded = LoadQuizBytes(set, bytes, &report);
-        const CQuizCheck check = CheckLoadedQuiz(set, loaded, report, TerminalText);
+        const CQuizCheck check = CheckQuizBytes(bytes, ignoreList, TerminalText);
         for (const CQuizDiagnostic& d : check.diagnostics)
             out << name << ':' << d.line << ": " << (d.error ? "error: " : "warning: ") << d.text
                 << '\n';
@@ -85,12 +80,7 @@ private:
         for (const CConvertReport::CSkipped& s : conversion.skipped)
             out << name << ": " << s.where << ": warning: left out: " << TerminalText(s.why)
                 << '\n';
-        CQuestionSet set(nullptr);
-        for (const CTextBuffer* word : ignoreList.ignoreWords)
-            set.judge.ignoreWords.Add(new CTextBuffer(*word));
-        CLoadReport report;
-        const bool loaded = LoadQuizBytes(set, text, &report);
-        const CQuizCheck check = CheckLoadedQuiz(set, loaded, report, TerminalText);
+        const CQuizCheck check = CheckQuizBytes(text, ignoreList, TerminalText);
         for (const CQuizDiagnostic& d : check.diagnostics)
             out << name << ": converted line " << d.line << ": "
                 << (d.error ? "error: " : "warning: ") << d.text << '\n';
