@@ -1,5 +1,7 @@
 #include "ui/qt/torvi_main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,6 +31,7 @@
 #include "ui/qt/about_dlg.h"
 #include "ui/qt/announcer.h"
 #include "ui/qt/answers_label.h"
+#include "ui/qt/caret_filter.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/torvi_icon.h"
 #include "ui/qt/web_browser2.h"
@@ -106,12 +109,28 @@ private:
     }
 };
 
+// The window as assistive technology sees it: the program's main window, in
+// the window role rather than a dialog's. The accessibility bridge passes on an
+// activation it is told of (see window_return.h) only for a window in that
+// role, and a screen reader treats it as the application's own frame.
+QAccessibleInterface* MakeMainWindowFace(const QString& className, QObject* object) {
+    if (className == QLatin1String("CTorviMainWindow") && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 CTorviMainWindow::CTorviMainWindow(CAudioPlayer* player, QWidget* parent)
     : QDialog(parent), m_pPlayer(player),
       m_fontDialog(CDialogUnits::MakeFont(QStringLiteral("Courier New"), 8, QFont::TypeWriter)),
       m_units(m_fontDialog) {
+    static const bool faceInstalled = [] {
+        QAccessible::installFactory(MakeMainWindowFace);
+        return true;
+    }();
+    (void)faceInstalled;
     setObjectName(QStringLiteral("torviMainWindow"));
     setWindowTitle(QStringLiteral("Halvan Torvi"));
     // Caption, system menu and minimise box; a window of its own on the task bar.
@@ -140,6 +159,7 @@ CTorviMainWindow::CTorviMainWindow(CAudioPlayer* player, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     qApp->installEventFilter(this);
+    DropCaretMovesOutOfFocus();
 }
 
 CTorviMainWindow::~CTorviMainWindow() {

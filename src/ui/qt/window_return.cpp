@@ -1,11 +1,13 @@
 #include "ui/qt/window_return.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -58,7 +60,17 @@ void ReturnTo(QWidget* window) {
     }
     QWidget* top = window->window();
     top->raise();
-    top->activateWindow();
+    if (QGuiApplication::focusWindow() == top->windowHandle() &&
+        QApplication::activeWindow() != top) {
+        // The window manager gave the window the keyboard while the dialog
+        // was still closing, and Qt, the window still blocked by the dialog
+        // then, left its widgets inactive: no focus, no keys, nothing for a
+        // screen reader. Asking the window manager again changes nothing, as
+        // the window has the keyboard already; Qt is told instead.
+        QApplication::setActiveWindow(top);
+    } else {
+        top->activateWindow();
+    }
     if (top->isActiveWindow()) {
         // Qt took the activation back by itself as the dialog closed, which
         // the bridge does not always pass on; said again, after the events

@@ -1,9 +1,11 @@
 // Running a modal dialog so that its window is the active one again when the
 // dialog closes, and so that a screen reader knows it. When a Qt 6.4 dialog
-// closes, the window manager gives the window back the keyboard, but the
-// accessibility bridge reports the window's activation only if that happens
-// in the order it expects: often a screen reader is told nothing, keeps the
-// closed dialog as the active window, and stops speaking the window's focus.
+// closes, Qt makes the window active again by itself, and the accessibility
+// bridge, which reports only the activations the platform sends, then often
+// reports none: a screen reader keeps the closed dialog as the active window
+// and stops speaking the window's focus. The bridge does pass on a change of
+// the active state it is told of, for a window in the window role
+// (QAccessible::Window), so the window is announced as activated that way.
 #pragma once
 
 class QDialog;
