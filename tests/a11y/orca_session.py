@@ -8,7 +8,9 @@ import os
 import re
 import shutil
 import subprocess
+import threading
 import time
+import tty
 
 from desktop_session import DesktopSession, SessionError, wait_until
 
@@ -72,12 +74,46 @@ class OrcaSession(DesktopSession):
         os.mkdir(prefs, 0o700)
         self.debug_file = os.path.join(self.folder, "orca-debug.txt")
         self.orca = self.start("orca", [ORCA, "--user-prefs", prefs,
-                                        "--debug-file", self.debug_file], env=env)
+                                        "--debug-file", self._debug_terminal()], env=env)
         # Orca says its welcome once it listens to the bus.
         wait_until("Orca to start speaking",
                    lambda: self.spoken() or self._ended(self.orca), 60)
         if self._ended(self.orca):
             raise SessionError("Orca ended at start:\n" + self.log_of(self.orca))
+
+    def _debug_terminal(self):
+        """Orca writes its debug file through Python's buffer, which holds the
+        last few kilobytes back until it fills; written to a terminal it goes
+        out line by line. So Orca gets a pseudo-terminal, and a thread copies
+        what comes out of it into the debug file as it comes."""
+        master, slave = os.openpty()
+        tty.setraw(slave)  # no line ends made CR LF
+        self._terminal = (master, slave)
+        out = open(self.debug_file, "ab", buffering=0)
+
+        def copy():
+            with out:
+                while True:
+                    try:
+                        chunk = os.read(master, 65536)
+                    except OSError:
+                        return  # the terminal was closed
+                    if not chunk:
+                        return
+                    out.write(chunk)
+        self._copier = threading.Thread(target=copy, daemon=True)
+        self._copier.start()
+        return os.ttyname(slave)
+
+    def close(self):
+        try:
+            super().close()
+        finally:
+            terminal = getattr(self, "_terminal", None)
+            if terminal:
+                for fd in terminal:
+                    os.close(fd)
+                self._copier.join(timeout=5)
 
     def debug_text(self):
         try:
@@ -106,9 +142,31 @@ class OrcaSession(DesktopSession):
         return said
 
 
-def press(session, *keys, hold=0.09, gap=0.15):
-    """Presses each key as a person does: down, held about 90 ms, up."""
+def settle(session, quiet=0.5, timeout=10):
+    """Waits until Orca has had nothing to say or do for a moment, as a
+    listener waits for the speech to end before the next key. A key pressed
+    while Orca is busy waits in Qt for Orca's answer, which may come too late;
+    Qt then passes the key on twice, and Alt twice opens no menu."""
+    deadline = time.monotonic() + timeout
+    size, since = -1, time.monotonic()
+    while time.monotonic() < deadline:
+        try:
+            now = os.path.getsize(session.debug_file)
+        except OSError:
+            now = -1
+        if now != size:
+            size, since = now, time.monotonic()
+        elif time.monotonic() - since >= quiet:
+            return
+        time.sleep(0.05)
+
+
+def press(session, *keys, hold=0.09, gap=0.15, wait=True):
+    """Presses each key as a person does: down, held about 90 ms, up; each
+    once Orca is done with the one before, unless wait is false."""
     for key in keys:
+        if wait:
+            settle(session)
         for action in ("keydown", "keyup"):
             result = subprocess.run(["xdotool", action, key], env=session.env,
                                     capture_output=True, text=True, timeout=10)
@@ -118,10 +176,11 @@ def press(session, *keys, hold=0.09, gap=0.15):
 
 
 def type_text(session, text):
-    """Types a text key by key, each held as in press."""
+    """Types a text key by key, each held as in press, as a touch typist does."""
     names = {" ": "space", "/": "slash", ".": "period", "-": "minus", "_": "underscore",
              ",": "comma"}
-    press(session, *[names.get(c, c) for c in text])
+    settle(session)
+    press(session, *[names.get(c, c) for c in text], wait=False)
 
 
 def missing_programs():
