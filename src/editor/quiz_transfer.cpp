@@ -15,6 +15,7 @@
 #include "export/html_export.h"
 #include "ui/program_paths.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/window_return.h"
 
 namespace {
 const QString kImportFilter =
@@ -170,6 +171,7 @@ void CQuizEditorWindow::OnImport() {
     const QString folder = m_strPath.isEmpty() ? QDir::currentPath() : QFileInfo(m_strPath).path();
     const QString path =
         QFileDialog::getOpenFileName(this, QStringLiteral("Import"), folder, kImportFilter);
+    ReturnTo(this);
     if (!path.isEmpty())
         ImportFile(path);
 }
@@ -182,11 +184,14 @@ void CQuizEditorWindow::OnExport() {
     QFileDialog dialog(this, QStringLiteral("Export"), suggested, kExportFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecReturningTo(dialog, this) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     QStringList notes;
     const bool webPage = dialog.selectedFiles().constFirst().endsWith(QStringLiteral(".html")) ||
                          dialog.selectedFiles().constFirst().endsWith(QStringLiteral(".htm"));
-    if (ExportFile(dialog.selectedFiles().constFirst(), &notes) && notes.size() > (webPage ? 0 : 1))
+    if (ExportFile(dialog.selectedFiles().constFirst(), &notes) &&
+        notes.size() > (webPage ? 0 : 1)) {
         QMessageBox::information(this, QStringLiteral("Torvi Quiz Editor"), notes.join(u'\n'));
+        ReturnTo(this);
+    }
 }

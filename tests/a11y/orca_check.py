@@ -8,12 +8,16 @@ after File > Open the first question and the box by its name; the verdict
 with its comment before the next question; after a wrong answer and Enter
 the next question and the box; each box by its name as Tab reaches it; the
 score after Quit, with the focus on Restart; the window again after the about
-box. No announcement carries the window's title or the quiz's path.
+box. No announcement carries the window's title or the quiz's path. Then the
+quiz editor: after its open-file dialog and its Save As dialog the editor is
+the active window again and Orca speaks its text.
 
 Usage: orca_check.py PROGRAM_FOLDER QUIZ_FILE
 The quiz is the example geography quiz."""
 import os
 import re
+import signal
+import subprocess
 import sys
 import time
 
@@ -55,11 +59,21 @@ def main():
         env = dict(session.env, QT_QPA_PLATFORM="xcb")
         torvi = session.start("torvi", [os.path.join(program_folder, "torvi")], env=env,
                               cwd=program_folder)
+        program = torvi
         try:
-            play(session, Listener(session), quiz)
-        except SessionError as error:
+            listener = Listener(session)
+            play(session, listener, quiz)
+            # SIGTERM closes the window as the learner would.
+            os.killpg(torvi.pid, signal.SIGTERM)
+            torvi.wait(timeout=20)
+            program = session.start("torvi-editor",
+                                    [os.path.join(program_folder, "torvi-editor")], env=env,
+                                    cwd=program_folder)
+            edit(session, listener, quiz)
+        except (SessionError, subprocess.TimeoutExpired) as error:
             print("FAIL: " + str(error), file=sys.stderr)
-            print("torvi's output:\n" + session.log_of(torvi)[-2000:], file=sys.stderr)
+            print(f"{program.label}'s output:\n" + session.log_of(program)[-2000:],
+                  file=sys.stderr)
             keep = os.environ.get("TORVI_ORCA_LOG")
             if keep:
                 with open(keep, "w") as out:
@@ -150,6 +164,26 @@ def play(session, listener, quiz):
     hear("the about box", r"\bdialog\b")
     press(session, "Escape")
     hear("the window again after the about box", r"\bRestart push button\b")
+
+
+def edit(session, listener, quiz):
+    hear = listener.hear
+    hear("the editor's window", r"^Untitled quiz - Torvi Quiz Editor frame\b", 60)
+    press(session, "ctrl+o")
+    hear("the editor's open-file dialog", r"\bOpen Quiz dialog\b")
+    time.sleep(1)
+    type_text(session, quiz)
+    press(session, "Return")
+    hear("the editor again after opening",
+         r"^geography\.txt - Torvi Quiz Editor frame\b", 30)
+    press(session, "Down", "Down")
+    hear("the text where the caret is", r"^What is the capital of France\?$")
+    press(session, "ctrl+shift+s")
+    hear("the Save As dialog", r"\bSave Quiz As dialog\b")
+    press(session, "Escape")
+    hear("the editor again after Save As", r"^geography\.txt - Torvi Quiz Editor frame\b")
+    press(session, "Down")
+    hear("the next line of the text", r"^Paris$")
 
 
 if __name__ == "__main__":

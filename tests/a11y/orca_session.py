@@ -4,6 +4,7 @@ says into its debug file. Nothing of the user's own desktop is touched: the
 session bus, the speech server's socket and Orca's settings are the session's
 own, and every process is started, and ended, by its id.
 """
+import json
 import os
 import re
 import shutil
@@ -22,7 +23,7 @@ NEEDED = [ORCA, SPEECHD, ESPEAK_MODULE, "/usr/bin/espeak-ng", "xdotool"]
 # Orca's debug file has each utterance as SPEECH OUTPUT: 'TEXT' and the voice
 # after it; a text of several lines goes on over indented lines.
 _SPOKEN_MARK = "SPEECH OUTPUT: '"
-_SPOKEN_END = re.compile(r"'(?: voice=\w+)?\s*(?:\{.*\})?$")
+_SPOKEN_END = re.compile(r"'(?: voice=\w+)?\s*(?:\[?\{.*\}\]?)?$")
 
 
 class OrcaSession(DesktopSession):
@@ -72,6 +73,16 @@ class OrcaSession(DesktopSession):
         env = dict(self.env, PATH=shims + os.pathsep + self.env["PATH"], GTK_A11Y="none")
         prefs = os.path.join(self.env["XDG_DATA_HOME"], "orca")
         os.mkdir(prefs, 0o700)
+        # Orca's defaults, but keys are not echoed: Qt waits at most 100 ms
+        # for Orca to pass on each key, and Orca saying the key's name takes
+        # about as long, after which Qt may deliver the key twice (an Alt that
+        # opens the menu bar and shuts it again).
+        profile = {"profile": ["Default", "default"], "enableKeyEcho": False}
+        with open(os.path.join(prefs, "user-settings.conf"), "w") as out:
+            json.dump({"general": dict(profile, firstStart=False,
+                                       startingProfile=["Default", "default"]),
+                       "profiles": {"default": profile}, "pronunciations": {},
+                       "keybindings": {}}, out, indent=4)
         self.debug_file = os.path.join(self.folder, "orca-debug.txt")
         self.orca = self.start("orca", [ORCA, "--user-prefs", prefs,
                                         "--debug-file", self._debug_terminal()], env=env)
@@ -146,7 +157,7 @@ def settle(session, quiet=0.5, timeout=10):
     """Waits until Orca has had nothing to say or do for a moment, as a
     listener waits for the speech to end before the next key. A key pressed
     while Orca is busy waits in Qt for Orca's answer, which may come too late;
-    Qt then passes the key on twice, and Alt twice opens no menu."""
+    Qt then may pass the key on twice, and Alt twice opens no menu."""
     deadline = time.monotonic() + timeout
     size, since = -1, time.monotonic()
     while time.monotonic() < deadline:
