@@ -8,12 +8,14 @@ after File > Open the first question and the box by its name; the verdict
 with its comment before the next question; after a wrong answer and Enter
 the next question and the box; each box by its name as Tab reaches it; the
 score after Quit, with the focus on Restart; the window again after the about
-box. No announcement carries the window's title or the quiz's path. Then the
+box, and after the message box about a quiz that does not load. No
+announcement carries the window's title or the quiz's path. Then the
 quiz editor: after its open-file dialog and its Save As dialog the editor is
 the active window again and Orca speaks its text.
 
-Usage: orca_check.py PROGRAM_FOLDER QUIZ_FILE
-The quiz is the example geography quiz."""
+Usage: orca_check.py PROGRAM_FOLDER QUIZ_FILE BROKEN_QUIZ_FILE
+The quiz is the example geography quiz; the broken one does not load, and is
+opened first: the message box says so, and the window is heard again after it."""
 import os
 import re
 import signal
@@ -54,7 +56,7 @@ class Listener:
 
 
 def main():
-    program_folder, quiz = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    program_folder, quiz, broken = (os.path.abspath(a) for a in sys.argv[1:4])
     with OrcaSession("x11") as session:
         env = dict(session.env, QT_QPA_PLATFORM="xcb")
         torvi = session.start("torvi", [os.path.join(program_folder, "torvi")], env=env,
@@ -62,7 +64,7 @@ def main():
         program = torvi
         try:
             listener = Listener(session)
-            play(session, listener, quiz)
+            play(session, listener, quiz, broken)
             # SIGTERM closes the window as the learner would.
             os.killpg(torvi.pid, signal.SIGTERM)
             torvi.wait(timeout=20)
@@ -88,17 +90,9 @@ def main():
     return 0
 
 
-def play(session, listener, quiz):
-    hear = listener.hear
-    # The welcome page, every word of it, inline pieces and short lines too.
-    hear("the welcome page whole",
-         r"Welcome to Halvan Torvi File > Open picks a quiz: the examples are in the quizzes "
-         r"folder\. Type your answer in the boxes below and press Enter\. After a wrong "
-         r"answer, Enter goes on to the next question\. Ctrl\+A accents the letter before "
-         r"the caret: .* Order jumbles the questions; Options turns the sound off\.", 60)
-
-    # File > Open from the keyboard: Alt to the menu bar, Down opens File,
-    # Down again to Open.
+def open_file(session, hear, path):
+    """File > Open from the keyboard: Alt to the menu bar, Down opens File,
+    Down again to Open; the path typed into the dialog's name box."""
     press(session, "alt", "Down")
     hear("the File menu", r"^File\b")
     press(session, "Down")
@@ -107,8 +101,27 @@ def play(session, listener, quiz):
     # file name box with the filter selected, which typing replaces.
     hear("the open-file dialog", r"\bOpen dialog\b")
     time.sleep(1)
-    type_text(session, quiz)
+    type_text(session, path)
     press(session, "Return")
+
+
+def play(session, listener, quiz, broken):
+    hear = listener.hear
+    # The welcome page, every word of it, inline pieces and short lines too.
+    hear("the welcome page whole",
+         r"Welcome to Halvan Torvi File > Open picks a quiz: the examples are in the quizzes "
+         r"folder\. Type your answer in the boxes below and press Enter\. After a wrong "
+         r"answer, Enter goes on to the next question\. Ctrl\+A accents the letter before "
+         r"the caret: .* Order jumbles the questions; Options turns the sound off\.", 60)
+
+    # A quiz that does not load: the message, and the window again after it.
+    open_file(session, hear, broken)
+    # Qt's message box; Orca says its text, or at least its button.
+    hear("the message box", r"\bBad Syntax for Torvi file\b|^OK push button\b", 30)
+    press(session, "Return")
+    hear("the window again after the message", r"\bHalvan Torvi frame\b")
+
+    open_file(session, hear, quiz)
     hear("the first question", r"^notification What is the capital of France\?$", 30)
     hear("the first box by its name", r"^Answer 1 text\b")
 
@@ -187,7 +200,7 @@ def edit(session, listener, quiz):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 4:
         print(__doc__, file=sys.stderr)
         sys.exit(2)
     missing = orca_session.missing_programs()
