@@ -4,6 +4,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "ui/qt/window_return.h"
+
+// Every dialog here hands the keyboard back to the editor window as it closes,
+// so that a screen reader hears the window and its text again (window_return.h).
 namespace {
 const QString kQuizFilter = QStringLiteral("Quiz files (*.txt);;All files (*)");
 }
@@ -15,7 +19,7 @@ CEditorPrompts::ESaveChoice CDialogPrompts::AskSaveChanges(QWidget* parent,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setInformativeText(QStringLiteral("Save them before going on?"));
     box.setDefaultButton(QMessageBox::Save);
-    switch (box.exec()) {
+    switch (ExecReturningTo(box, parent)) {
     case QMessageBox::Save:
         return ESaveChoice::Save;
     case QMessageBox::Discard:
@@ -36,7 +40,7 @@ CEditorPrompts::ERecoveryChoice CDialogPrompts::AskRecover(QWidget* parent,
     QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
     box.addButton(QStringLiteral("Ask &Later"), QMessageBox::RejectRole);
     box.setDefaultButton(recover);
-    box.exec();
+    ExecReturningTo(box, parent);
     if (box.clickedButton() == recover)
         return ERecoveryChoice::Recover;
     if (box.clickedButton() == discard)
@@ -45,20 +49,24 @@ CEditorPrompts::ERecoveryChoice CDialogPrompts::AskRecover(QWidget* parent,
 }
 
 QString CDialogPrompts::AskOpenPath(QWidget* parent, const QString& folder) {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open Quiz"), folder, kQuizFilter);
+    const QString path =
+        QFileDialog::getOpenFileName(parent, QStringLiteral("Open Quiz"), folder, kQuizFilter);
+    ReturnTo(parent);
+    return path;
 }
 
 QString CDialogPrompts::AskSavePath(QWidget* parent, const QString& suggested) {
     QFileDialog dialog(parent, QStringLiteral("Save Quiz As"), suggested, kQuizFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecReturningTo(dialog, parent) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
 }
 
 void CDialogPrompts::ShowError(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox::warning(parent, title, text);
+    ReturnTo(parent);
 }
 
 CEditorPrompts::EDiskChoice CDialogPrompts::AskDiskChanged(QWidget* parent,
@@ -96,7 +104,7 @@ CEditorPrompts::EDiskChoice CDialogPrompts::AskDiskChanged(QWidget* parent,
                       QMessageBox::RejectRole);
     box.setDefaultButton(keep);
     box.setEscapeButton(keep);
-    box.exec();
+    ExecReturningTo(box, parent);
     if (reload && box.clickedButton() == reload)
         return EDiskChoice::Reload;
     if (box.clickedButton() == overwrite)
@@ -113,6 +121,6 @@ bool CDialogPrompts::AskToContinue(QWidget* parent, const QString& title, const 
     QPushButton* go = box.addButton(QStringLiteral("&Save Anyway"), QMessageBox::AcceptRole);
     QPushButton* cancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(cancel);
-    box.exec();
+    ExecReturningTo(box, parent);
     return box.clickedButton() == go;
 }

@@ -16,6 +16,7 @@
 #include "file/file_write.h"
 #include "ui/program_paths.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/window_return.h"
 
 namespace {
 const QString kImportFilter =
@@ -188,6 +189,7 @@ void CQuizEditorWindow::OnImport() {
     const QString folder = m_strPath.isEmpty() ? QDir::currentPath() : QFileInfo(m_strPath).path();
     const QString path =
         QFileDialog::getOpenFileName(this, QStringLiteral("Import"), folder, kImportFilter);
+    ReturnTo(this);
     if (!path.isEmpty())
         ImportFile(path);
 }
@@ -206,7 +208,7 @@ void CQuizEditorWindow::OnExport() {
         if (star >= 0)
             dialog.setDefaultSuffix(filter.mid(star + 3).section(QRegularExpression("[ )]"), 0, 0));
     });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecReturningTo(dialog, this) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     QStringList notes;
     const QString chosen = dialog.selectedFiles().constFirst();
@@ -217,6 +219,8 @@ void CQuizEditorWindow::OnExport() {
     const EScormVersion scorm = dialog.selectedNameFilter().contains(QStringLiteral("2004"))
                                     ? EScormVersion::Scorm2004
                                     : EScormVersion::Scorm12;
-    if (ExportFile(chosen, &notes, scorm) && notes.size() > (webPage ? 0 : 1))
+    if (ExportFile(chosen, &notes, scorm) && notes.size() > (webPage ? 0 : 1)) {
         QMessageBox::information(this, QStringLiteral("Torvi Quiz Editor"), notes.join(u'\n'));
+        ReturnTo(this);
+    }
 }

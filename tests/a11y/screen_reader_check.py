@@ -3,8 +3,9 @@
 private session bus and accessibility bus, torvi is started and read over the
 bus, as Orca reads it: every control has a name that says what it is, the
 label "Answers:" labels the boxes, the pages' text and titles are reachable,
-and the verdict, its comment and the score are announced as the window shows
-them while the keyboard focus stays where the learner types.
+and the verdict with its comment, the next question and the score are
+announced as the window shows them, in that order, while the keyboard focus
+stays where the learner types.
 
 Usage: screen_reader_check.py PROGRAM_FOLDER QUIZ_FILE
 The quiz's first question must be "What is the capital of France?" (Paris),
@@ -68,7 +69,9 @@ def run(reader, window, quiz):
     first = find(window, "answer box 1", role="text", name="Answer 1")
     labelled_by = [relation.get_target(0).get_name() for relation in first.get_relation_set()
                    if relation.get_relation_type() == Atspi.RelationType.LABELLED_BY]
-    check(labelled_by == ["Answers:"], f"Answer 1 is labelled by {labelled_by}")
+    # A screen reader calls a box by the label that labels it before its own
+    # name, so no box takes "Answers:" as its label: the first is "Answer 1".
+    check(labelled_by == [], f"Answer 1 is labelled by {labelled_by}, not named by itself")
     labels = sorted(relation.get_target(i).get_name() for relation in label.get_relation_set()
                     if relation.get_relation_type() == Atspi.RelationType.LABEL_FOR
                     for i in range(relation.get_n_targets()))
@@ -95,8 +98,8 @@ def run(reader, window, quiz):
                     text_contains="What is the capital of France?")
     check(question.get_name() == "Question", f"the question page is titled '{question.get_name()}'")
 
-    # A right answer: the verdict and the comment are announced as shown,
-    # and the focus stays in the first answer box, now for the next question.
+    # A right answer: the verdict and the comment are announced as shown, then
+    # the next question, and the focus stays in the first answer box.
     Atspi.EditableText.set_text_contents(first, "Paris")
     Atspi.Component.grab_focus(first)
     wait_until("the focus in Answer 1",
@@ -107,23 +110,28 @@ def run(reader, window, quiz):
          text_contains="What is the capital of Spain?")
     feedback = find(window, "the feedback box", role="text", name="Feedback")
     comment = find(window, "the comment box", role="text", name="Comment")
-    wait_until("an announcement after the right answer", reader.announcements, 10, pump=pump)
+    wait_until("two announcements after the right answer",
+               lambda: len(reader.announcements()) >= 2, 10, pump=pump)
     pump(0.5)
     shown = "\n".join(t for t in (text_of(feedback), text_of(comment)) if t)
     check(shown.startswith("You are Correct!!!"), f"the feedback box shows {shown!r}")
-    check(reader.announcements() == [shown],
-          f"announced {reader.announcements()!r}, the window shows {shown!r}")
+    check(reader.announcements() == [shown, "What is the capital of Spain?"],
+          f"announced {reader.announcements()!r}, the window shows {shown!r} "
+          "and the question 'What is the capital of Spain?'")
     check(first.get_state_set().contains(Atspi.StateType.FOCUSED),
           "the focus left Answer 1 after the verdict")
-    # A screen reader cuts short what it is saying when the focus moves, so the
-    # announcement must come once the focus has settled in the next question.
-    kinds = [(kind, who, on) for kind, who, name, on in reader.events]
-    last_focus = max((i for i, (kind, who, on) in enumerate(kinds)
-                      if kind == "object:state-changed:focused" and on), default=-1)
-    spoken = [i for i, (kind, who, on) in enumerate(kinds)
+    # The focus comes to rest in the box after both announcements: a screen
+    # reader says the box's name last, and the focus never visits another
+    # control on the way, which a screen reader would take for a move.
+    kinds = [(kind, who, name, on) for kind, who, name, on in reader.events]
+    focused = [(i, name) for i, (kind, who, name, on) in enumerate(kinds)
+               if kind == "object:state-changed:focused" and on]
+    spoken = [i for i, (kind, who, name, on) in enumerate(kinds)
               if kind == "object:state-changed:showing" and who == "notification" and on]
-    check(spoken and spoken[0] > last_focus,
-          f"the verdict was announced before the focus settled: {reader.events}")
+    check(focused and spoken and focused[-1][0] > spoken[-1],
+          f"the focus settled before the announcements: {reader.events}")
+    check(all(name == "Answer 1" for i, name in focused),
+          f"the focus went elsewhere on the way: {reader.events}")
 
     # Quit: the score is announced as shown.
     reader.events.clear()
@@ -134,6 +142,10 @@ def run(reader, window, quiz):
     check(score.startswith("You got "), f"after Quit the feedback box shows {score!r}")
     check(reader.announcements() == [score],
           f"announced {reader.announcements()!r} after Quit, the window shows {score!r}")
+    # The focus is where the learner can go on: Restart, not an empty box.
+    restart = find(window, "the Restart button", role="push button", name="Restart")
+    wait_until("the focus on Restart",
+               lambda: restart.get_state_set().contains(Atspi.StateType.FOCUSED), 10, pump=pump)
 
 
 if __name__ == "__main__":

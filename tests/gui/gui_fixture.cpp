@@ -65,6 +65,12 @@ bool CGuiFixture::WaitForPage(int timeoutMs) {
     const bool came =
         RunLoopUntil([this] { return m_nLoadsFinished > m_nLoadsSeen; }, timeoutMs, View());
     m_nLoadsSeen = m_nLoadsFinished;
+    // The window reads a page's text when it has loaded and only then puts the
+    // focus in the answer box; the page answers in order, so one more reading
+    // here comes back after the window's.
+    if (came) {
+        PageText();
+    }
     return came;
 }
 

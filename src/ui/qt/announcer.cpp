@@ -2,14 +2,29 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 
 namespace {
 
 // Qt has no notification widget of its own, so the announcer's accessible face
 // comes from a factory: a plain widget interface in the notification role.
+// A screen reader speaks a notification after the names of its ancestors
+// (Orca: the window's title, with the quiz's path, and the first text of the
+// page), so the face names the application as its parent: what is said is the
+// text and nothing more. The window still lists it among its children.
+class CNotificationFace final : public QAccessibleWidget {
+public:
+    explicit CNotificationFace(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::Notification) {}
+
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(qApp);
+    }
+};
+
 QAccessibleInterface* MakeNotification(const QString& className, QObject* object) {
     if (className == QLatin1String("CAnnouncer") && object->isWidgetType()) {
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Notification);
+        return new CNotificationFace(static_cast<QWidget*>(object));
     }
     return nullptr;
 }

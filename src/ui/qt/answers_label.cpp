@@ -6,8 +6,9 @@
 namespace {
 
 // The label as assistive technology sees it: a static text named by its text,
-// the label of each box. Each box is labelled by it in turn through the buddy
-// (the first) and its own name ("Answer 2" ...).
+// the label of each box. No box names the label as its own: a screen reader
+// would then call the first box "Answers:" rather than "Answer 1", and each
+// box already says its number in its name.
 class CAnswersLabelFace final : public QAccessibleWidget {
 public:
     explicit CAnswersLabelFace(CAnswersLabel* label)
@@ -56,7 +57,6 @@ void CAnswersLabel::SetBoxes(const QList<QWidget*>& boxes) {
     for (QWidget* box : boxes) {
         m_boxes.append(box);
     }
-    setBuddy(boxes.isEmpty() ? nullptr : boxes.constFirst());
 }
 
 QList<QWidget*> CAnswersLabel::GetBoxes() const {

@@ -13,7 +13,7 @@ class CAnswersLabel final : public QLabel {
 public:
     CAnswersLabel(const QString& text, QWidget* parent);
 
-    // The boxes the label stands for, top to bottom; the first is also its buddy.
+    // The boxes the label stands for, top to bottom.
     void SetBoxes(const QList<QWidget*>& boxes);
     QList<QWidget*> GetBoxes() const;
 

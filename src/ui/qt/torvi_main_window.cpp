@@ -1,5 +1,7 @@
 #include "ui/qt/torvi_main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +20,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -28,9 +31,11 @@
 #include "ui/qt/about_dlg.h"
 #include "ui/qt/announcer.h"
 #include "ui/qt/answers_label.h"
+#include "ui/qt/caret_filter.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/torvi_icon.h"
 #include "ui/qt/web_browser2.h"
+#include "ui/qt/window_return.h"
 #include "ui/torvi_dlg.h"
 
 namespace {
@@ -104,12 +109,28 @@ private:
     }
 };
 
+// The window as assistive technology sees it: the program's main window, in
+// the window role rather than a dialog's. The accessibility bridge passes on an
+// activation it is told of (see window_return.h) only for a window in that
+// role, and a screen reader treats it as the application's own frame.
+QAccessibleInterface* MakeMainWindowFace(const QString& className, QObject* object) {
+    if (className == QLatin1String("CTorviMainWindow") && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 CTorviMainWindow::CTorviMainWindow(CAudioPlayer* player, QWidget* parent)
     : QDialog(parent), m_pPlayer(player),
       m_fontDialog(CDialogUnits::MakeFont(QStringLiteral("Courier New"), 8, QFont::TypeWriter)),
       m_units(m_fontDialog) {
+    static const bool faceInstalled = [] {
+        QAccessible::installFactory(MakeMainWindowFace);
+        return true;
+    }();
+    (void)faceInstalled;
     setObjectName(QStringLiteral("torviMainWindow"));
     setWindowTitle(QStringLiteral("Halvan Torvi"));
     // Caption, system menu and minimise box; a window of its own on the task bar.
@@ -123,7 +144,12 @@ CTorviMainWindow::CTorviMainWindow(CAudioPlayer* player, QWidget* parent)
     CreateControls();
     // A child of the window, not of the client area, so it is no control of
     // the dialog's layout or tab order.
+    // Two of them, as the verdict and the next page are announced one right
+    // after the other: a screen reader reads an announcement's text when it
+    // comes to it, after the second would have replaced the first.
     m_pAnnouncer = new CAnnouncer(this);
+    m_pPageAnnouncer = new CAnnouncer(this);
+    connect(m_pBrowser, &QWebEngineView::loadFinished, this, &CTorviMainWindow::OnPageLoaded);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -133,6 +159,7 @@ CTorviMainWindow::CTorviMainWindow(CAudioPlayer* player, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     qApp->installEventFilter(this);
+    DropCaretMovesOutOfFocus();
 }
 
 CTorviMainWindow::~CTorviMainWindow() {
@@ -349,11 +376,31 @@ std::string CTorviMainWindow::GetAnswerText(int box) {
 }
 
 void CTorviMainWindow::SetAnswerText(int box, const std::string& text) {
-    GetAnswerBox(box)->setText(QStringFromUtf8(text));
+    // Every new text moves the caret, and a screen reader that sees the caret
+    // move in a box about to get the focus takes the box as focused already
+    // and says nothing when the focus comes: a box is only written to when
+    // its text changes.
+    const QString shown = QStringFromUtf8(text);
+    QLineEdit* edit = GetAnswerBox(box);
+    if (edit->text() != shown) {
+        edit->setText(shown);
+    }
 }
 
 void CTorviMainWindow::EnableAnswerBox(int box, bool enable) {
-    GetAnswerBox(box)->setEnabled(enable);
+    QLineEdit* edit = GetAnswerBox(box);
+    if (!enable && focusWidget() == edit) {
+        // Qt would move the focus on to the next control at once, and back
+        // when the next question opens the box again within the same step. A
+        // screen reader skips the first move as soon overtaken, and then takes
+        // the box, which it still has as focused, for no move at all: the
+        // focus is taken off instead and put where it belongs when the step
+        // ends.
+        edit->clearFocus();
+        m_pFocusLeft = edit;
+        ScheduleStepEnd();
+    }
+    edit->setEnabled(enable);
 }
 
 void CTorviMainWindow::ShowAnswerBox(int box, bool show) {
@@ -361,7 +408,11 @@ void CTorviMainWindow::ShowAnswerBox(int box, bool show) {
 }
 
 void CTorviMainWindow::FocusAnswerBox(int box) {
-    GetAnswerBox(box)->setFocus(Qt::OtherFocusReason);
+    // The box gets the focus when the step ends, after the verdict and the
+    // new page have been announced (see EndStep): a screen reader then speaks
+    // them in the order the learner needs them, and the box's name last.
+    m_nFocusDue = box;
+    ScheduleStepEnd();
 }
 
 int CTorviMainWindow::GetFocusedAnswerBox() {
@@ -416,28 +467,46 @@ QString BoxText(const std::string& text) {
 
 void CTorviMainWindow::SetFeedbackText(const std::string& text) {
     m_pFeedback->setPlainText(BoxText(text));
-    ScheduleAnnouncement();
+    m_bVerdictDue = true;
+    ScheduleStepEnd();
 }
 
 void CTorviMainWindow::SetCommentText(const std::string& text) {
     m_pComment->setPlainText(BoxText(text));
-    ScheduleAnnouncement();
+    m_bVerdictDue = true;
+    ScheduleStepEnd();
 }
 
-void CTorviMainWindow::ScheduleAnnouncement() {
-    // The verdict and its comment are set one after the other, and the next
-    // question may follow at once: the boxes are read out together once the
-    // dialog has finished, so the screen reader hears what the window then
-    // shows, in one piece, and a second announcement does not cut off the first.
-    if (m_bAnnouncementDue) {
+// One step of the quiz (an answer judged, the next question asked, the score)
+// changes the boxes, the page and the focus within one handler of the
+// dialog. A screen reader is told what the window then shows, in the order
+// the learner needs it: the verdict with its comment, the new page once it
+// has loaded, and last the focus in the answer box, which a screen reader
+// speaks by the box's name.
+void CTorviMainWindow::ScheduleStepEnd() {
+    if (m_bStepEndDue) {
         return;
     }
-    m_bAnnouncementDue = true;
-    QMetaObject::invokeMethod(this, &CTorviMainWindow::AnnounceVerdict, Qt::QueuedConnection);
+    m_bStepEndDue = true;
+    QMetaObject::invokeMethod(this, &CTorviMainWindow::EndStep, Qt::QueuedConnection);
+}
+
+void CTorviMainWindow::EndStep() {
+    if (!m_bStepEndDue) {
+        return;
+    }
+    m_bStepEndDue = false;
+    if (m_bVerdictDue) {
+        m_bVerdictDue = false;
+        AnnounceVerdict();
+    }
+    // A page still loading finishes the step when it is there.
+    if (m_nPageRequests == 0) {
+        PlaceFocus();
+    }
 }
 
 void CTorviMainWindow::AnnounceVerdict() {
-    m_bAnnouncementDue = false;
     QStringList shown;
     for (const QPlainTextEdit* box : {m_pFeedback, m_pComment}) {
         const QString text = box->toPlainText();
@@ -446,6 +515,63 @@ void CTorviMainWindow::AnnounceVerdict() {
         }
     }
     m_pAnnouncer->Announce(shown.join(QLatin1Char('\n')));
+}
+
+void CTorviMainWindow::OnPageLoaded(bool ok) {
+    if (m_nPageRequests == 0) {
+        return; // a load the view started by itself
+    }
+    // Only the page asked for last is read; one that a later request cut
+    // short finishes as not loaded.
+    if (--m_nPageRequests > 0) {
+        return;
+    }
+    if (!ok) {
+        EndStep();
+        PlaceFocus();
+        return;
+    }
+    // The text as the view shows it, read once the verdict before it has
+    // been said.
+    m_pBrowser->page()->toPlainText(
+        [window = QPointer<CTorviMainWindow>(this)](const QString& text) {
+            if (window == nullptr || window->m_nPageRequests > 0) {
+                return;
+            }
+            window->EndStep();
+            window->m_pPageAnnouncer->Announce(text.simplified());
+            window->PlaceFocus();
+        });
+}
+
+void CTorviMainWindow::PlaceFocus() {
+    const int box = m_nFocusDue;
+    m_nFocusDue = -1;
+    QWidget* left = m_pFocusLeft;
+    m_pFocusLeft = nullptr;
+    if (box >= 0 && GetAnswerBox(box)->isEnabled() && GetAnswerBox(box)->isVisible()) {
+        GetAnswerBox(box)->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The box that had the focus stays closed (a correction is shown): the
+    // focus goes on to the next control that takes it, as Qt would have sent it.
+    if (left != nullptr && focusWidget() == nullptr) {
+        MoveFocusFrom(left, true);
+    }
+    // With Quit off as well the quiz is over (the score is shown): the focus
+    // would rest in a text box the learner can only read, so it goes to the
+    // first button that still works, Restart.
+    const QWidget* focus = focusWidget();
+    const bool inTextBox = focus == nullptr || focus == m_pComment || focus == m_pFeedback;
+    if (!inTextBox || m_btnQuit->isEnabled()) {
+        return;
+    }
+    for (QPushButton* button : {m_btnQuit, m_btnRestart, m_btnRepeat, m_btnExplanation}) {
+        if (button->isEnabled() && button->isVisible()) {
+            button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 int CTorviMainWindow::GetFeedbackBoxWidth() {
@@ -467,7 +593,7 @@ void CTorviMainWindow::SetWindowTitle(const std::string& title) {
 void CTorviMainWindow::ShowMessageBox(const std::string& text, const std::string& caption) {
     QMessageBox box(QMessageBox::Information, QStringFromUtf8(caption), QStringFromUtf8(text),
                     QMessageBox::Ok, this);
-    box.exec();
+    ExecReturningTo(box, this);
 }
 
 bool CTorviMainWindow::ChooseOpenFile(std::string& path) {
@@ -489,7 +615,8 @@ bool CTorviMainWindow::ChooseOpenFile(std::string& path) {
         dialog.setDirectory(folderThere ? m_strOpenFolder : QDir::currentPath());
         // The name box starts as the filter, as it reads in the dialog template.
         dialog.selectFile(QStringLiteral("*.txt"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        if (ExecReturningTo(dialog, this) != QDialog::Accepted ||
+            dialog.selectedFiles().isEmpty()) {
             return false;
         }
         chosen = dialog.selectedFiles().constFirst();
@@ -501,6 +628,7 @@ bool CTorviMainWindow::ChooseOpenFile(std::string& path) {
 }
 
 void CTorviMainWindow::Navigate(const std::string& path) {
+    ++m_nPageRequests;
     m_pBrowser->Navigate(path);
 }
 
@@ -528,7 +656,7 @@ bool CTorviMainWindow::ReplaceProcess(const std::string& path) {
 
 void CTorviMainWindow::ShowAboutBox() {
     CAboutDlg about(this);
-    about.exec();
+    ExecReturningTo(about, this);
 }
 
 void CTorviMainWindow::HideWindow() {
@@ -642,9 +770,12 @@ bool CTorviMainWindow::HandleKeyPress(QKeyEvent* event) {
 }
 
 void CTorviMainWindow::MoveFocus(bool forward) {
+    MoveFocusFrom(focusWidget(), forward);
+}
+
+void CTorviMainWindow::MoveFocusFrom(const QWidget* focus, bool forward) {
     // The page view hands its keys to an inner widget, so the focus may sit in a
     // descendant of a tab stop rather than in the tab stop itself.
-    const QWidget* focus = focusWidget();
     const int count = static_cast<int>(m_tabStops.size());
     int current = forward ? -1 : count;
     for (int i = 0; i < count; ++i) {

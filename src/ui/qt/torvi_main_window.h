@@ -104,8 +104,12 @@ private:
     bool IsOwnKeyTarget(QObject* watched) const;
     bool HandleKeyPress(QKeyEvent* event);
     void MoveFocus(bool forward);
-    void ScheduleAnnouncement();
+    void MoveFocusFrom(const QWidget* focus, bool forward);
+    void ScheduleStepEnd();
+    void EndStep();
     void AnnounceVerdict();
+    void OnPageLoaded(bool ok);
+    void PlaceFocus();
 
     CTorviDlg* m_pDialog = nullptr;
     CAudioPlayer* m_pPlayer = nullptr;
@@ -122,8 +126,14 @@ private:
     QPushButton* m_btnRepeat = nullptr;
     QPushButton* m_btnExplanation = nullptr;
     CWebBrowser2* m_pBrowser = nullptr;
-    CAnnouncer* m_pAnnouncer = nullptr;
-    bool m_bAnnouncementDue = false;
+    CAnnouncer* m_pAnnouncer = nullptr;     // the verdict and its comment
+    CAnnouncer* m_pPageAnnouncer = nullptr; // the text of a page once it shows
+    // What the step being run still has to tell (see EndStep).
+    bool m_bStepEndDue = false;
+    bool m_bVerdictDue = false;
+    int m_nFocusDue = -1;
+    int m_nPageRequests = 0;
+    QWidget* m_pFocusLeft = nullptr;
     QAction* m_pActNew = nullptr;
     QAction* m_pActOpen = nullptr;
     QAction* m_pActInOrder = nullptr;
